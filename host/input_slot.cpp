@@ -1,0 +1,202 @@
+#include "host/input_slot.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "host/process_heap.h"
+
+namespace host {
+namespace {
+
+constexpr std::int64_t kMicrosPerDay = 86400000000LL;
+constexpr char kUnset[] = "Unset";
+
+bool holds_int32(std::uint8_t kind) {
+  switch (kind) {
+    case 1:
+    case 3:
+    case 4:
+    case 6:
+    case 11:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 19:
+    case 22:
+    case 24:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool holds_double(std::uint8_t kind) {
+  return kind == 8 || kind == 9 || kind == 10 || kind == 23 || kind == 25;
+}
+
+std::int64_t micros_of_days(double days) {
+  return days == 0.0 ? 0 : round_to_int64(days * static_cast<double>(kMicrosPerDay));
+}
+
+}  // namespace
+
+bool is_text_kind(std::uint8_t kind) {
+  return kind == 26 || kind == 27 || kind == 28;
+}
+
+std::int32_t round_to_int32(double value) {
+  if (std::isnan(value)) return 0;
+  const double r = std::round(value);
+  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(r);
+}
+
+std::int64_t round_to_int64(double value) {
+  if (std::isnan(value)) return 0;
+  const double r = std::round(value);
+  if (r >= 9223372036854775807.0) return std::numeric_limits<std::int64_t>::max();
+  if (r <= -9223372036854775808.0) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(r);
+}
+
+std::int32_t stored_int(const InputSlot& slot) {
+  std::int32_t v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
+}
+
+std::uint32_t stored_bits(const InputSlot& slot) {
+  std::uint32_t v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
+}
+
+float stored_float(const InputSlot& slot) {
+  float v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
+}
+
+double stored_double(const InputSlot& slot) {
+  double v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
+}
+
+std::int32_t int_value(const InputSlot& slot) {
+  if (holds_int32(slot.kind)) return stored_int(slot);
+  switch (slot.kind) {
+    case kKindFloat:
+      return round_to_int32(stored_float(slot));
+    case kKindYesNo:
+      return stored_bits(slot) != 0 ? 1 : 0;
+    case kKindDouble:
+      return round_to_int32(stored_double(slot));
+    case kKindDateTimeWithInteger:
+      return slot.value_after_double;
+    default:
+      return 0;
+  }
+}
+
+std::int32_t int_value_calendar(const InputSlot& slot) {
+  switch (slot.kind) {
+    case kKindDate:
+      return static_cast<std::int32_t>(micros_of_days(stored_double(slot)) / kMicrosPerDay);
+    case kKindTimeOfDay:
+    case kKindDateTimeWithInteger:
+      return static_cast<std::int32_t>(micros_of_days(stored_double(slot)) % kMicrosPerDay /
+                                       1000000);
+    default:
+      return int_value(slot);
+  }
+}
+
+bool yes_no_value(const InputSlot& slot) {
+  if (holds_int32(slot.kind) || slot.kind == kKindYesNo) return stored_bits(slot) != 0;
+  if (slot.kind == kKindFloat) return stored_float(slot) != 0.0f;  // NaN counts as not zero
+  if (holds_double(slot.kind)) return stored_double(slot) != 0.0;
+  return false;
+}
+
+float float_value(const InputSlot& slot) {
+  switch (slot.kind) {
+    case 1:
+    case 3:
+    case 4:
+    case 6:
+    case 13:
+    case 15:
+    case 16:
+    case 17:
+    case 22:
+    case 24:
+      return static_cast<float>(stored_bits(slot));
+    case 11:
+    case 19:
+      return static_cast<float>(stored_int(slot));
+    case kKindFloat:
+      return stored_float(slot);
+    case kKindYesNo:
+      return stored_bits(slot) != 0 ? 1.0f : 0.0f;
+    case kKindDouble:
+      return static_cast<float>(stored_double(slot));
+    default:
+      return 0.0f;
+  }
+}
+
+std::uint32_t color_value(const InputSlot& slot) {
+  if (holds_int32(slot.kind)) return stored_bits(slot);
+  if (slot.kind == kKindYesNo) return stored_bits(slot) != 0 ? 0x00FFFFFFu : 0u;
+  return 0;
+}
+
+const char* text_value(const InputSlot& slot) {
+  if (is_text_kind(slot.kind) && slot.text != nullptr) return slot.text;
+  return kUnset;
+}
+
+const char* selected_entry_text(const InputSlot& slot) {
+  return slot.selected_entry_text;
+}
+
+void set_int(InputSlot& slot, std::uint8_t kind, std::int32_t value) {
+  slot.kind = kind;
+  std::memset(slot.value, 0, sizeof slot.value);
+  std::memcpy(slot.value, &value, sizeof value);
+}
+
+void set_float(InputSlot& slot, float value) {
+  slot.kind = kKindFloat;
+  std::memset(slot.value, 0, sizeof slot.value);
+  std::memcpy(slot.value, &value, sizeof value);
+}
+
+void set_double(InputSlot& slot, std::uint8_t kind, double value) {
+  slot.kind = kind;
+  std::memcpy(slot.value, &value, sizeof value);
+}
+
+void set_text_kind(InputSlot& slot) {
+  const bool owned = is_text_kind(slot.kind) && slot.value[0] != 0;
+  if (owned && slot.text != nullptr) heap_free(slot.text);
+  slot.kind = kKindText;
+  slot.text = nullptr;
+  std::memset(slot.value, 0, sizeof slot.value);
+  slot.value[0] = 1;
+}
+
+void set_list_entries(InputSlot& slot, const char* entries) {
+  if (slot.list_entries != nullptr) slot.list_entries(slot.list_handle, entries);
+}
+
+void set_name(InputSlot& slot, const char* name) {
+  assign(slot.name, name);
+}
+
+}  // namespace host

@@ -1,0 +1,78 @@
+// The input slot: one study input as the host keeps it, with the readers and
+// writers both studies use. Readers are total: every kind gives some value.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_string.h"
+
+namespace host {
+
+// Input value kinds.
+enum InputKind : std::uint8_t {
+  kKindFloat = 2,
+  kKindYesNo = 5,
+  kKindDate = 8,
+  kKindTimeOfDay = 9,
+  kKindDateTime = 10,
+  kKindInteger = 11,
+  kKindColor = 14,
+  kKindCustomList = 22,
+  kKindDouble = 23,
+  kKindDateTimeWithInteger = 25,
+  kKindText = 26,
+  kKindTextB = 27,
+  kKindTextC = 28,
+};
+
+struct InputSlot {
+  HostString name;
+  std::uint8_t kind;
+  std::uint8_t reserved_a;
+  std::uint16_t display_order;  // 1 is shown first
+  std::uint32_t reserved_b;
+  // 32 bits (integer, float, colour, list position), a double for the date
+  // and time kinds, or for the text kinds the owns-text flag in its first byte.
+  unsigned char value[8];
+  std::int32_t value_after_double;  // the integer of kind 25
+  std::int32_t reserved_c;
+  char* text;  // text kinds; a process-heap buffer when owned
+  void (*list_entries)(void* handle, const char* entries);
+  void* list_handle;
+  const char* selected_entry_text;  // may be null
+};
+
+// Raw views of the stored value.
+std::int32_t stored_int(const InputSlot& slot);
+std::uint32_t stored_bits(const InputSlot& slot);
+float stored_float(const InputSlot& slot);
+double stored_double(const InputSlot& slot);
+
+// Readers.
+std::int32_t int_value(const InputSlot& slot);
+// As int_value, but dates give their day number and times their time of day
+// in whole seconds.
+std::int32_t int_value_calendar(const InputSlot& slot);
+bool yes_no_value(const InputSlot& slot);
+float float_value(const InputSlot& slot);
+std::uint32_t color_value(const InputSlot& slot);
+// The text of a text input, or "Unset" when there is none or the kind is not text.
+const char* text_value(const InputSlot& slot);
+const char* selected_entry_text(const InputSlot& slot);
+
+// Writers.
+void set_int(InputSlot& slot, std::uint8_t kind, std::int32_t value);
+void set_float(InputSlot& slot, float value);
+void set_double(InputSlot& slot, std::uint8_t kind, double value);
+void set_text_kind(InputSlot& slot);
+void set_list_entries(InputSlot& slot, const char* entries);
+void set_name(InputSlot& slot, const char* name);
+
+bool is_text_kind(std::uint8_t kind);
+
+// Rounding half away from zero into 32 or 64 bits; NaN gives 0 and values past
+// the range saturate, so hostile inputs never reach undefined behaviour.
+std::int32_t round_to_int32(double value);
+std::int64_t round_to_int64(double value);
+
+}  // namespace host

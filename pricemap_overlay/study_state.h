@@ -1,0 +1,103 @@
+// The study state: one heap object per study instance, reached through
+// persistent pointer 0, created on the first ordinary call and destroyed on
+// the last.
+#pragma once
+
+#include <cstdint>
+
+#include "host/study_interface.h"
+#include "pricemap_overlay/display_settings.h"
+#include "pricemap_overlay/drawn_levels.h"
+#include "pricemap_overlay/price_map.h"
+
+namespace pricemap {
+
+struct StudyState {
+  RecordsMap records;
+  bool status_flag = true;  // true: the last outcome was an error, draw nothing
+  host::HostString status_text = host::make_host_string();
+  DrawnLevelMap drawn;
+  DisplaySettings settings;
+};
+
+// Persistent slots of the study instance.
+namespace slot {
+inline constexpr std::int32_t kMenuVar = 2;
+inline constexpr std::int32_t kMenuAd = 3;
+inline constexpr std::int32_t kMenuMsd = 4;
+inline constexpr std::int32_t kMenuMinors = 5;
+inline constexpr std::int32_t kMenuMajors = 6;
+inline constexpr std::int32_t kStateCreated = 7;
+inline constexpr std::int32_t kStatusId = 8;
+inline constexpr std::int32_t kPeriodDay = 9;
+inline constexpr std::int32_t kLatestMapFlag = 10;
+inline constexpr std::int32_t kMenuR = 11;
+inline constexpr std::int32_t kMenuDir = 12;
+inline constexpr std::int32_t kMenuCriticalRange = 13;
+inline constexpr std::int32_t kMenuSeparator = 14;
+inline constexpr std::int32_t kRequestState = 16;
+inline constexpr std::int32_t kStatePointer = 0;
+}  // namespace slot
+
+// Input numbers of the study.
+namespace input {
+inline constexpr std::int32_t kRLevelColor = 1;
+inline constexpr std::int32_t kPlusCColor = 2;
+inline constexpr std::int32_t kMinusCColor = 3;
+inline constexpr std::int32_t kDirColor = 4;
+inline constexpr std::int32_t kUpPivotColor = 5;
+inline constexpr std::int32_t kDownPivotColor = 6;
+inline constexpr std::int32_t kMinorResistanceColor = 7;
+inline constexpr std::int32_t kMinorSupportColor = 8;
+inline constexpr std::int32_t kShowMajors = 10;
+inline constexpr std::int32_t kShowVariance = 11;
+inline constexpr std::int32_t kShowAd = 12;
+inline constexpr std::int32_t kShowMsd = 13;
+inline constexpr std::int32_t kShowMinors = 14;
+inline constexpr std::int32_t kShowLabels = 15;
+inline constexpr std::int32_t kMultiplier = 16;
+inline constexpr std::int32_t kLabelOffset = 19;
+inline constexpr std::int32_t kCrxPlusColor = 23;
+inline constexpr std::int32_t kCrxMinusColor = 24;
+inline constexpr std::int32_t kShowR = 25;
+inline constexpr std::int32_t kShowDir = 26;
+inline constexpr std::int32_t kShowCriticalRange = 27;
+inline constexpr std::int32_t kMajorWidth = 28;
+inline constexpr std::int32_t kMajorStyle = 29;
+inline constexpr std::int32_t kMinorWidth = 30;
+inline constexpr std::int32_t kMinorStyle = 31;
+inline constexpr std::int32_t kCrPlusColor = 32;
+inline constexpr std::int32_t kCrMinusColor = 33;
+inline constexpr std::int32_t kPeriodMode = 36;
+inline constexpr std::int32_t kShowPriceLabels = 37;
+inline constexpr std::int32_t kAssetClass = 38;
+inline constexpr std::int32_t kSymbol = 39;
+inline constexpr std::int32_t kTimeFrame = 40;
+inline constexpr std::int32_t kApiKey = 41;
+}  // namespace input
+
+// Subgraph whose short label carries the Symbol text.
+inline constexpr std::int32_t kSymbolLabelSubgraph = 26;
+
+inline host::InputSlot& input_at(host::StudyInterface& sc, std::int32_t number) {
+  return host::element(sc.inputs, number);
+}
+
+inline std::int32_t& persistent_int(host::StudyInterface& sc, std::int32_t key) {
+  return *sc.persistent_int(&sc, key);
+}
+
+inline StudyState* study_state(host::StudyInterface& sc) {
+  return static_cast<StudyState*>(*sc.persistent_pointer(&sc, slot::kStatePointer));
+}
+
+// Records map queries.
+std::int32_t latest_day(const StudyState& state);
+std::int32_t day_at_or_before(const StudyState& state, host::StudyInterface& sc,
+                              std::int64_t date_time);
+PriceMapRecord copy_record(const StudyState& state, std::int32_t day);
+
+// Replaces the records map with the records of a response and sets the status.
+void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* const* response);
+
+}  // namespace pricemap
