@@ -1,0 +1,261 @@
+#include "pricemap_overlay/level_lines.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "pricemap_overlay/level_labels.h"
+
+namespace pricemap {
+namespace {
+
+constexpr std::int32_t kLabelFontSize = 12;
+constexpr const char* kLabelFontFace = "Ariel";
+constexpr std::int32_t kBandTransparency = 75;
+constexpr std::uint16_t kOffsetLineWidth = 1;
+constexpr std::uint16_t kOffsetLineStyle = host::kLineDot;
+// VAR stands at exactly this value when the price map has none for the day.
+constexpr float kNoVariance = -1.0f;
+
+bool equals_ignore_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (std::tolower(x) != std::tolower(y)) return false;
+  }
+  return true;
+}
+
+std::uint32_t level_color(const LevelLabel& label, bool above, const DisplaySettings& s) {
+  std::optional<std::uint32_t> color;
+  // The critical range levels are told apart by their text.
+  if (equals_ignore_case(label.text, "CRX+")) {
+    color = s.crx_plus_color;
+  } else if (equals_ignore_case(label.text, "CRX-")) {
+    color = s.crx_minus_color;
+  } else if (equals_ignore_case(label.text, "CR+")) {
+    color = s.cr_plus_color;
+  } else if (equals_ignore_case(label.text, "CR-")) {
+    color = s.cr_minus_color;
+  }
+  if (!label.is_key && !color) {
+    color = above ? s.minor_resistance_color : s.minor_support_color;
+  }
+  // A level's role outranks its name and position.
+  if (label.near_r) {
+    color = s.r_level_color;
+  } else if (label.near_plus_c) {
+    color = s.plus_c_color;
+  } else if (label.near_minus_c) {
+    color = s.minus_c_color;
+  } else if (label.is_up) {
+    color = s.up_pivot_color;
+  } else if (label.is_dp) {
+    color = s.down_pivot_color;
+  } else if (label.is_dir) {
+    color = s.dir_color;
+  }
+  if (!color) color = above ? s.up_pivot_color : s.down_pivot_color;
+  return *color;
+}
+
+bool is_visible(const LevelLabel& label, const DisplaySettings& s) {
+  return (label.is_key && s.show_majors) || (!label.is_key && s.show_minors) ||
+         (label.near_r && s.show_r) || (label.is_dir && s.show_dir) ||
+         (s.show_critical_range && (label.is_up || label.is_dp || label.near_r || label.is_dir));
+}
+
+// Sends one request and gives back the identifier the host wrote into it.
+std::int32_t submit(host::StudyInterface& sc, host::DrawingRecord& request) {
+  sc.use_drawing(&sc, &request);
+  const std::int32_t id = request.identifier;
+  host::release(request);
+  return id;
+}
+
+// What every request of one period shares: chart, colour, add mode, and for
+// lines and bands the bars they span.
+struct Period {
+  std::int32_t chart_number;
+  std::int32_t first_bar;
+  std::int32_t last_bar;
+};
+
+host::DrawingRecord spanning_request(const Period& p, host::DrawingKind kind, std::uint32_t color) {
+  host::DrawingRecord r;
+  host::init(r);
+  r.chart_number = p.chart_number;
+  r.kind = kind;
+  r.begin_bar = p.first_bar;
+  r.end_bar = p.last_bar;
+  r.color = color;
+  r.add_mode = host::kAddOrUpdate;
+  return r;
+}
+
+std::int32_t draw_line(host::StudyInterface& sc, const Period& p, float price, std::uint32_t color,
+                       std::int32_t width, std::int32_t style) {
+  host::DrawingRecord r = spanning_request(p, host::kDrawingLine, color);
+  r.begin_price = price;
+  r.end_price = price;
+  // The record holds 16-bit width and style: the low bits of the settings.
+  r.line_width = static_cast<std::uint16_t>(width);
+  r.line_style = static_cast<std::uint16_t>(style);
+  return submit(sc, r);
+}
+
+std::int32_t draw_band(host::StudyInterface& sc, const Period& p, float from, float to,
+                       std::uint32_t color) {
+  host::DrawingRecord r = spanning_request(p, host::kDrawingBand, color);
+  r.begin_price = from;
+  r.end_price = to;
+  r.second_color = color;
+  r.band_setting = kBandTransparency;
+  r.line_width = kOffsetLineWidth;
+  r.line_style = kOffsetLineStyle;
+  return submit(sc, r);
+}
+
+std::int32_t draw_label(host::StudyInterface& sc, const Period& p, const DisplaySettings& s,
+                        bool right_of_last_bar, float price, std::uint32_t color,
+                        const std::string& text) {
+  host::DrawingRecord r;
+  host::init(r);
+  r.chart_number = p.chart_number;
+  r.kind = host::kDrawingText;
+  r.begin_price = price;
+  r.color = color;
+  r.add_mode = host::kAddOrUpdate;
+  r.region = 0;
+  host::assign(r.text, text.c_str(), text.size());
+  r.font_size = kLabelFontSize;
+  host::assign(r.font_face, kLabelFontFace);
+  r.label_setting_a = 1;
+  r.label_setting_b = 1;
+  r.label_setting_c = 0;
+  if (s.label_side == kLabelsLeft) {
+    r.text_alignment = kAlignBottomLeft;
+    r.begin_bar = p.first_bar;
+  } else if (s.label_side == kLabelsRight && !right_of_last_bar) {
+    r.text_alignment = kAlignBottomRight;
+    r.begin_bar = p.last_bar;
+  } else if (s.label_side == kLabelsRight) {
+    // The newest period's labels stand clear of the bars, label_offset bars
+    // right of the last one.
+    r.text_alignment = kAlignVerticalCentreLeft;
+    r.begin_datetime = right_label_anchor(s.label_offset);
+  }
+  return submit(sc, r);
+}
+
+std::string label_text(host::StudyInterface& sc, float price, const std::string& level_text) {
+  host::HostString value = sc.format_value(&sc, static_cast<double>(price), sc.value_format);
+  std::string text = host::text_of(value);
+  host::release(value);
+  text += ' ';
+  text += level_text;
+  return text;
+}
+
+}  // namespace
+
+double drawn_price(float price, float multiplier, float price_increment) {
+  const double v = static_cast<double>(multiplier * price);
+  const double t = static_cast<double>(price_increment);
+  if (t == 0.0 || !std::isfinite(t)) return v;
+  // The count of whole increments is taken in 32 bits; a price that many
+  // increments away (or not a number at all) keeps its unrounded value.
+  const double count = v / t;
+  if (!(count > -2147483649.0 && count < 2147483648.0)) return v;
+  const double b = static_cast<double>(static_cast<std::int32_t>(count)) * t;
+  const double r = v - b;
+  const double d = t * 0.5 - std::fabs(r);
+  if (t * 0.001 >= d) {
+    if (v > 0.0) return b + t;
+    if (v < 0.0) return b - t;
+  }
+  return b;
+}
+
+std::int64_t right_label_anchor(std::int32_t label_offset) {
+  return host::round_to_int64(-static_cast<double>(label_offset) *
+                              static_cast<double>(host::kMicrosPerDay));
+}
+
+void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const DisplaySettings& settings,
+                    std::int32_t first_bar, std::int32_t last_bar, PriceMapRecord& record,
+                    std::vector<DrawnLevel>& drawn_list, bool is_last_period, float multiplier,
+                    bool with_labels) {
+  const std::vector<LevelLabel> labels = build_level_labels(record, sc.price_increment);
+
+  float reference = 0.0f;
+  for (const LevelLabel& label : labels) {
+    if (label.is_dir) {
+      reference = label.price;
+      break;
+    }
+  }
+
+  const Period period{sc.chart_number, first_bar, last_bar};
+  const float variance = record.levels[kVAR];
+  const float ad = record.levels[kAD];
+  const float msd = record.levels[kMSD];
+  const bool right_of_last_bar = is_last_period || settings.latest_map_mode;
+
+  for (const LevelLabel& label : labels) {
+    if (!is_visible(label, settings)) continue;
+
+    const bool above = label.price > reference;
+    const std::uint32_t color = level_color(label, above, settings);
+    const float price =
+        static_cast<float>(drawn_price(label.price, multiplier, sc.price_increment));
+
+    DrawnLevel level;
+    level.label_text = label_text(sc, price, label.text);
+    level.line_id =
+        label.is_key
+            ? draw_line(sc, period, price, color, settings.major_width, settings.major_style)
+            : draw_line(sc, period, price, color, settings.minor_width, settings.minor_style);
+
+    if (settings.label_side != kLabelsHidden && with_labels) {
+      level.label_id =
+          draw_label(sc, period, settings, right_of_last_bar, price, color, level.label_text);
+    }
+    drawn.label_side = settings.label_side;
+
+    if (label.is_key && settings.show_var && variance != kNoVariance) {
+      const float offset = multiplier * variance;
+      level.var_up_id =
+          draw_line(sc, period, price + offset, color, kOffsetLineWidth, kOffsetLineStyle);
+      level.var_down_id =
+          draw_line(sc, period, price - offset, color, kOffsetLineWidth, kOffsetLineStyle);
+    }
+
+    // Minor levels take the next narrower width: their band from VAR, their
+    // outer lines from AD.
+    if (settings.show_ad) {
+      const float w = multiplier * (label.is_key ? ad : variance);
+      if (w > 0.0f) {
+        level.ad_up_id = draw_band(sc, period, price, price + w, color);
+        level.ad_down_id = draw_band(sc, period, price, price - w, color);
+      }
+    }
+
+    if (settings.show_msd) {
+      const float w = multiplier * (label.is_key ? msd : ad);
+      if (w > 0.0f) {
+        level.msd_up_id =
+            draw_line(sc, period, price + w, color, kOffsetLineWidth, kOffsetLineStyle);
+        level.msd_down_id =
+            draw_line(sc, period, price - w, color, kOffsetLineWidth, kOffsetLineStyle);
+      }
+    }
+
+    drawn_list.push_back(std::move(level));
+  }
+}
+
+}  // namespace pricemap
