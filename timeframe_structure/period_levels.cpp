@@ -1,0 +1,151 @@
+#include "timeframe_structure/period_levels.h"
+
+#include <cmath>
+
+#include "timeframe_structure/calendar_date.h"
+
+namespace timeframe {
+namespace {
+
+constexpr std::int64_t kDay = host::kMicrosPerDay;
+constexpr std::int64_t kMicrosPerSecond = 1000000;
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Bars further than about 2,700 years from 1899-12-30 cannot share a period
+// with any record the service sends (1901 to 2039); skipping them keeps the
+// session arithmetic far from 64-bit overflow on hostile bar times.
+constexpr std::int64_t kFarthestBarTime = 1000000 * kDay;
+
+enum Code : std::int32_t { kSession = 1, kWeek = 2, kMonth = 3, kQuarter = 4, kYear = 5 };
+
+std::int32_t day_number(std::int64_t date_time) {
+  return static_cast<std::int32_t>(date_time / kDay);  // |result| < 2^27 for any int64
+}
+
+std::int64_t month_index(const CalendarDate& date) {
+  return static_cast<std::int64_t>(date.year) * 12 + (date.month - 1);
+}
+
+std::int64_t quarter_index(const CalendarDate& date) {
+  return static_cast<std::int64_t>(date.year) * 4 + (date.month - 1) / 3;
+}
+
+// What a bar's session key time must give for each record to be written on
+// it, worked out once per pass from the record dates. Every record pairs with
+// the period just before its own; month and quarter compare the year too, so
+// a record lands in one month or quarter of the chart, not in every year.
+struct BarKeys {
+  bool session_on, week_on, month_on, quarter_on, year_on;
+  std::int32_t session_day;
+  std::int32_t week;
+  std::int64_t month;
+  std::int64_t quarter;
+  std::int32_t year;
+};
+
+BarKeys bar_keys_for(const PeriodRecords& records) {
+  BarKeys keys{};
+  const PeriodRecord& session = records[kSession - 1];
+  const PeriodRecord& week = records[kWeek - 1];
+  const PeriodRecord& month = records[kMonth - 1];
+  const PeriodRecord& quarter = records[kQuarter - 1];
+  const PeriodRecord& year = records[kYear - 1];
+  // Date 0 is the empty record, not 1899-12-30: it is drawn nowhere.
+  keys.session_on = session.date != 0;
+  keys.week_on = week.date != 0;
+  keys.month_on = month.date != 0;
+  keys.quarter_on = quarter.date != 0;
+  keys.year_on = year.date != 0;
+  keys.session_day = day_number(session.date) - 1;
+  keys.week = week_number(week.date);
+  keys.month = month_index(civil_from_days(day_number(month.date))) - 1;
+  keys.quarter = quarter_index(civil_from_days(day_number(quarter.date))) - 1;
+  keys.year = civil_from_days(day_number(year.date)).year - 1;
+  return keys;
+}
+
+}  // namespace
+
+void store_period(PeriodRecords& records, std::int32_t code, std::int64_t date, float high,
+                  float low, float close) {
+  if (code < kSession || code > kYear) return;
+  PeriodRecord& record = records[static_cast<std::size_t>(code - 1)];
+  record.high = high;
+  record.low = low;
+  record.close = close;
+  record.mid = (low + high) * 0.5f;
+  record.date = date;
+}
+
+void clear_periods(PeriodRecords& records) {
+  records.fill(PeriodRecord{});
+}
+
+std::int64_t session_key_time(std::int64_t bar_time, std::int32_t session_start_seconds,
+                              bool crypto) {
+  const std::int64_t start =
+      (static_cast<std::int64_t>(day_number(bar_time)) * kSecondsPerDay + session_start_seconds) *
+      kMicrosPerSecond;
+  std::int64_t end = start > bar_time ? start : start + kDay;
+  if (crypto) end -= kDay;
+  return end;
+}
+
+std::int32_t week_number(std::int64_t date_time) {
+  const double weeks = static_cast<double>(date_time) / static_cast<double>(kDay) / 7.0;
+  return static_cast<std::int32_t>(std::round(weeks));  // |weeks| < 2^24 for any int64
+}
+
+void write_period_levels(host::StudyInterface& sc, const PeriodRecords& records,
+                         std::int32_t first_bar, std::int32_t last_bar,
+                         std::int32_t session_start_seconds, bool crypto) {
+  if (first_bar < 0) first_bar = 0;
+  if (first_bar > last_bar) return;
+
+  const BarKeys keys = bar_keys_for(records);
+  if (!keys.session_on && !keys.week_on && !keys.month_on && !keys.quarter_on && !keys.year_on)
+    return;
+  const bool calendar_on = keys.month_on || keys.quarter_on || keys.year_on;
+
+  host::SubgraphSlot* outputs[kOutputCount];
+  for (std::int32_t n = 0; n < kOutputCount; ++n) outputs[n] = &host::element(sc.subgraphs, n);
+
+  auto write = [&outputs](std::int32_t code, std::int32_t bar, const PeriodRecord& record) {
+    host::SubgraphSlot** group = outputs + (code - 1) * kOutputsPerPeriod;
+    host::element(group[0]->values, bar) = record.high;
+    host::element(group[1]->values, bar) = record.low;
+    host::element(group[2]->values, bar) = record.close;
+    host::element(group[3]->values, bar) = record.mid;
+  };
+
+  // Consecutive bars mostly share a session day, so the calendar date of the
+  // previous bar is kept.
+  std::int32_t calendar_day = 0;
+  CalendarDate calendar = civil_from_days(calendar_day);
+
+  for (std::int32_t bar = first_bar;; ++bar) {
+    const std::int64_t bar_time = host::element(sc.bar_datetimes, bar);
+    if (bar_time >= -kFarthestBarTime && bar_time <= kFarthestBarTime) {
+      const std::int64_t key_time = session_key_time(bar_time, session_start_seconds, crypto);
+      const std::int32_t key_day = day_number(key_time);
+      if (keys.session_on && key_day == keys.session_day)
+        write(kSession, bar, records[kSession - 1]);
+      if (keys.week_on && week_number(key_time + kDay) == keys.week)
+        write(kWeek, bar, records[kWeek - 1]);
+      if (calendar_on) {
+        if (key_day != calendar_day) {
+          calendar_day = key_day;
+          calendar = civil_from_days(key_day);
+        }
+        if (keys.month_on && month_index(calendar) == keys.month)
+          write(kMonth, bar, records[kMonth - 1]);
+        if (keys.quarter_on && quarter_index(calendar) == keys.quarter)
+          write(kQuarter, bar, records[kQuarter - 1]);
+        if (keys.year_on && calendar.year == keys.year) write(kYear, bar, records[kYear - 1]);
+      }
+    }
+    if (bar == last_bar) break;
+  }
+}
+
+}  // namespace timeframe
