@@ -67,6 +67,12 @@ RequestOutcome send_request(host::StudyInterface& sc, const QueryValues& values)
 void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
                  bool log);
 
+// The text with every occurrence of the API key replaced by "***": a status
+// text or log line never shows the key, also when the service's own message
+// repeats it. An empty key changes nothing.
+inline constexpr std::string_view kMaskedKey = "***";
+std::string mask_api_key(std::string_view text, std::string_view api_key);
+
 // Status texts.
 inline constexpr const char* kMissingApiKey = "Missing API Key";
 inline constexpr const char* kMissingSymbol = "Missing Symbol Name";

@@ -1,0 +1,167 @@
+// Price texts of the level data service into 32-bit floats: plain decimals,
+// fractions ("105 3/4"), quarters written in eighths ("450-2") and 32nds
+// ("110-16", with a third digit for the fraction of a 32nd: "110-165").
+// Every step is done in float, as the levels are held and drawn in float.
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "levelclient/number_text.h"
+#include "levelclient/response_envelope.h"
+
+namespace levelclient {
+namespace {
+
+constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+constexpr float kThirtySecond = 0.03125f;
+// The suffix after the dash is read into a 25-character buffer.
+constexpr std::size_t kMaxSuffixLength = 24;
+
+float decimal_float(std::string_view text) {
+  return narrow_to_float(read_decimal(c_text(text)));
+}
+
+// Hands each trimmed, non-empty piece of `text` between delimiters to
+// `visit`, which returns false to stop early. Linear in the text, so a
+// hostile text of millions of delimiters costs no more than its length.
+template <typename Visit>
+void split_pieces(std::string_view text, char a, char b, Visit visit) {
+  const char delimiters[2] = {a, b};
+  const std::string_view set(delimiters, 2);
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t at = text.find_first_of(set, start);
+    const std::string_view part =
+        text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
+    std::string piece = trim(part);
+    if (!piece.empty() && !visit(piece)) return;
+    if (at == std::string_view::npos) return;
+    start = at + 1;
+  }
+}
+
+// "W N/D" or "N/D"; any other count of pieces, or a denominator that is not
+// positive, gives 0.
+float fraction_value(std::string_view text) {
+  std::string pieces[3];
+  std::size_t count = 0;
+  split_pieces(text, ' ', '/', [&](std::string& piece) {
+    if (count < 3) pieces[count] = std::move(piece);
+    ++count;
+    return count <= 3;
+  });
+  float whole = 0.0f;
+  float numerator = 0.0f;
+  float denominator = 0.0f;
+  if (count == 3) {
+    whole = decimal_float(pieces[0]);
+    numerator = decimal_float(pieces[1]);
+    denominator = decimal_float(pieces[2]);
+  } else if (count == 2) {
+    numerator = decimal_float(pieces[0]);
+    denominator = decimal_float(pieces[1]);
+  } else {
+    return 0.0f;
+  }
+  if (!(denominator > 0.0f)) return 0.0f;
+  const float ratio = numerator / denominator;
+  return ratio + whole;
+}
+
+// The value of the leading digits of a short suffix, 0 when it does not
+// start with a digit.
+std::int32_t leading_digits(std::string_view suffix) {
+  std::int32_t n = 0;
+  for (const char c : suffix) {
+    if (c < '0' || c > '9') break;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
+// "whole-suffix" as "%d-%24s" reads it; when that does not give both parts
+// the text is a plain decimal (a negative number, an exponent "1e-5").
+float dashed_value(std::string_view text) {
+  const IntRead whole = read_int(text, 0);
+  if (!whole.ok || whole.end >= text.size() || text[whole.end] != '-') {
+    return decimal_float(text);
+  }
+  std::size_t start = whole.end + 1;
+  while (start < text.size() && is_c_space(text[start])) ++start;
+  std::size_t end = start;
+  while (end < text.size() && end - start < kMaxSuffixLength && !is_c_space(text[end])) ++end;
+  const std::string_view suffix = text.substr(start, end - start);
+  if (suffix.empty()) return decimal_float(text);
+
+  const float base = static_cast<float>(whole.value);
+  switch (suffix.size()) {
+    case 1: {
+      // Quarters written in eighths: 2, 4 and 6 are 1/4, 1/2 and 3/4.
+      switch (leading_digits(suffix)) {
+        case 2:
+          return base + 0.25f;
+        case 4:
+          return base + 0.5f;
+        case 6:
+          return base + 0.75f;
+        default:
+          return base;
+      }
+    }
+    case 2:
+      return base + static_cast<float>(leading_digits(suffix)) * kThirtySecond;
+    case 3: {
+      // 32nds and a last digit for the fraction of a 32nd: 2, 5 and 7 are
+      // 1/4, 1/2 and 3/4 of it.
+      const std::int32_t n = leading_digits(suffix);
+      const std::int32_t digit = n % 10;
+      const float part = digit == 2 ? 0.25f : digit == 5 ? 0.5f : digit == 7 ? 0.75f : 0.0f;
+      return base + (static_cast<float>(n / 10) + part) * kThirtySecond;
+    }
+    default:
+      return 0.0f;
+  }
+}
+
+}  // namespace
+
+std::string trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(kWhiteSpace);
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::vector<std::string> split(std::string_view text, char a, char b) {
+  std::vector<std::string> pieces;
+  split_pieces(text, a, b, [&](std::string& piece) {
+    pieces.push_back(std::move(piece));
+    return true;
+  });
+  return pieces;
+}
+
+float price_text_to_float(const std::string& text) {
+  float value = 0.0f;
+  if (text.find('/') != std::string::npos) {
+    value = fraction_value(text);
+  } else if (text.empty()) {
+    throw RecordError("empty price text");
+  } else if (text.find('-', 1) == std::string::npos) {
+    value = decimal_float(text);
+  } else {
+    value = dashed_value(c_text(text));
+  }
+  // Infinity and NaN ("inf", "nan", "1e39", "1/1e-45") are no price: they
+  // read as 0 like any other text without a number, so that nothing
+  // downstream draws, averages or rounds a value that is not a number.
+  return std::isfinite(value) ? value : 0.0f;
+}
+
+float price_member(const nlohmann::json& object, const char* name) {
+  return price_text_to_float(member_text(object, name));
+}
+
+}  // namespace levelclient

@@ -1,0 +1,67 @@
+// The study's one status text on the chart, and its copy in the message log.
+#include <string>
+#include <string_view>
+
+#include "host/drawing_record.h"
+#include "host/host_string.h"
+#include "levelclient/level_request.h"
+
+namespace levelclient {
+namespace {
+
+// Top-left of the chart area, read by the host as relative coordinates with
+// the status setting below.
+constexpr float kStatusVertical = 98.0f;
+constexpr std::int64_t kStatusHorizontal = host::kMicrosPerDay;
+constexpr std::int32_t kStatusFontSize = 13;
+constexpr std::int32_t kStatusAlignment = 0;
+constexpr std::uint16_t kStatusLineWidth = 5;
+constexpr std::int32_t kStatusSetting = 1;
+
+}  // namespace
+
+void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
+                 bool log) {
+  if (text == nullptr) text = "";
+  host::DrawingRecord record;
+  host::init(record);
+  record.kind = host::kDrawingText;
+  record.chart_number = sc.chart_number;
+  record.region = 0;
+  host::assign(record.text, text);
+  record.color = is_error ? kStatusErrorColor : kStatusOkColor;
+  record.second_color = kStatusSecondColor;
+  record.font_size = kStatusFontSize;
+  record.text_alignment = kStatusAlignment;
+  record.begin_price = kStatusVertical;
+  record.begin_datetime = kStatusHorizontal;
+  record.add_mode = host::kAddOrUpdate;
+  record.line_width = kStatusLineWidth;
+  record.status_setting = kStatusSetting;
+  // One status text per study instance: each status replaces the last one.
+  if (status_id != 0) record.identifier = status_id;
+
+  if (sc.use_drawing != nullptr) {
+    sc.use_drawing(&sc, &record);
+    status_id = record.identifier;
+  }
+  if (log && sc.add_log != nullptr) sc.add_log(&sc, text, 0);
+  host::release(record);
+}
+
+std::string mask_api_key(std::string_view text, std::string_view api_key) {
+  if (api_key.empty()) return std::string(text);
+  std::string masked;
+  masked.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at = text.find(api_key); at != std::string_view::npos;
+       at = text.find(api_key, from)) {
+    masked.append(text, from, at - from);
+    masked += kMaskedKey;
+    from = at + api_key.size();
+  }
+  masked.append(text, from);
+  return masked;
+}
+
+}  // namespace levelclient
