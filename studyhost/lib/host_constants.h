@@ -1,0 +1,67 @@
+// Every choice our host makes where the charting host's working is ours to
+// decide, in one place, so the behaviour can be read and tested as a whole.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+#include "host/drawing_record.h"
+#include "host/study_interface.h"
+
+namespace studyhost {
+
+// Libraries built for any other interface version are refused.
+inline constexpr std::int32_t kSupportedInterfaceVersion = host::kInterfaceVersion;
+
+// Study function names tried when the caller does not name one.
+inline constexpr const char* kKnownStudyFunctions[] = {
+    "scsf_qlx_pricemap_overlay",
+    "scsf_qlx_timeframe_structure",
+    "scsf_qlx_test_study",
+};
+
+// Slots per study instance. Reading a slot the study never declared gives a
+// zero-kind slot rather than the last declared one.
+inline constexpr std::int32_t kInputSlots = 64;
+inline constexpr std::int32_t kSubgraphSlots = 64;
+
+// Chart settings until a caller changes them.
+inline constexpr std::int32_t kDefaultChartNumber = 1;
+inline constexpr float kDefaultPriceIncrement = 0.25f;
+inline constexpr std::int32_t kDefaultValueFormat = 2;
+inline constexpr std::int64_t kDefaultTimeZoneOffset = 0;  // microseconds
+inline constexpr std::int32_t kDefaultSkipFlag = 0;
+
+// Drawing and menu identifiers: positive, from 1 up per chart, never reused.
+inline constexpr std::int32_t kFirstIdentifier = 1;
+
+// Value to text: formats 0 to 9 give that many decimals; other formats are
+// clamped into that range.
+inline constexpr std::int32_t kMaxValueDecimals = 9;
+
+// Date-time to text: this format gives the date alone, every other format
+// gives the date and the time of day.
+inline constexpr std::int32_t kDateOnlyFormat = host::kDateFormatYmd;
+
+// HTTP transfers: the time-outs every transport applies and the largest body
+// accepted; past either the transfer is a failure.
+inline constexpr std::chrono::seconds kConnectTimeout{10};
+inline constexpr std::chrono::seconds kTotalTimeout{60};
+inline constexpr std::size_t kMaxResponseBytes = 64u * 1024u * 1024u;
+
+// What a failed transfer publishes as the response text: short and not JSON,
+// so the study's request ends with a parse error instead of waiting forever.
+inline constexpr const char* kHttpErrorPrefix = "HTTP error: ";
+// The message log line of a failed transfer starts with this, then the URL
+// (api_key shown as ***) and the reason.
+inline constexpr const char* kHttpFailureLogPrefix = "HTTP request failed: ";
+// The query parameter whose value never appears in a log, trace or error.
+inline constexpr const char* kSecretParameter = "api_key";
+inline constexpr const char* kRedacted = "***";
+
+// Rounds of publish-then-update one settle of downloads runs at most, so a
+// study that requests again on every response cannot hold the host forever.
+inline constexpr int kMaxDownloadRounds = 32;
+
+}  // namespace studyhost

@@ -1,0 +1,137 @@
+#include "studyhost/lib/library_loader.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "studyhost/lib/host_constants.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace studyhost {
+namespace {
+
+void* open_library(const std::string& path, std::string* why) {
+#ifdef _WIN32
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (module == nullptr) *why = "Windows error " + std::to_string(GetLastError());
+  return reinterpret_cast<void*>(module);
+#else
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* text = dlerror();
+    *why = text != nullptr ? text : "unknown error";
+  }
+  return handle;
+#endif
+}
+
+void close_library(void* handle) {
+  if (handle == nullptr) return;
+#ifdef _WIN32
+  FreeLibrary(reinterpret_cast<HMODULE>(handle));
+#else
+  dlclose(handle);
+#endif
+}
+
+// The exported function `name` as a function pointer of type F, or null.
+template <typename F>
+F find_export(void* handle, const std::string& name) {
+  F function = nullptr;
+#ifdef _WIN32
+  FARPROC address = GetProcAddress(reinterpret_cast<HMODULE>(handle), name.c_str());
+#else
+  void* address = dlsym(handle, name.c_str());
+#endif
+  static_assert(sizeof address == sizeof function);
+  if (address != nullptr) std::memcpy(&function, &address, sizeof function);
+  return function;
+}
+
+void set_error(std::string* error, const std::string& text) {
+  if (error != nullptr) *error = text;
+}
+
+}  // namespace
+
+std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
+                                                 const std::string& study_function,
+                                                 std::string* error) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    set_error(error, path + ": no such file");
+    return nullptr;
+  }
+  if (std::filesystem::is_directory(path, ec)) {
+    set_error(error, path + ": not a shared library (a directory)");
+    return nullptr;
+  }
+  std::string why;
+  void* handle = open_library(path, &why);
+  if (handle == nullptr) {
+    set_error(error, path + ": not a shared library (" + why + ")");
+    return nullptr;
+  }
+  std::unique_ptr<StudyLibrary> library(new StudyLibrary());
+  library->handle_ = handle;
+  library->path_ = path;
+
+  const auto version = find_export<DllVersionFunction>(handle, "scdll_DLLVersion");
+  if (version == nullptr) {
+    set_error(error, path + ": missing export scdll_DLLVersion");
+    return nullptr;
+  }
+  library->version_ = version();
+  if (library->version_ != kSupportedInterfaceVersion) {
+    set_error(error, path + ": interface version " + std::to_string(library->version_) +
+                         ", expected " + std::to_string(kSupportedInterfaceVersion));
+    return nullptr;
+  }
+  const auto name = find_export<DllNameFunction>(handle, "scdll_DLLName");
+  if (name == nullptr) {
+    set_error(error, path + ": missing export scdll_DLLName");
+    return nullptr;
+  }
+  const char* name_text = name();
+  library->name_ = name_text != nullptr ? name_text : "";
+
+  library->function_ = find_export<StudyFunction>(handle, study_function);
+  if (library->function_ == nullptr) {
+    set_error(error, path + ": missing export " + study_function);
+    return nullptr;
+  }
+  library->function_name_ = study_function;
+  return library;
+}
+
+std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path, std::string* error) {
+  for (const char* function : kKnownStudyFunctions) {
+    std::string attempt;
+    auto library = load(path, function, &attempt);
+    if (library != nullptr) return library;
+    // Only a missing study function is worth trying the next name for.
+    if (attempt.find(": missing export scsf_") == std::string::npos) {
+      set_error(error, attempt);
+      return nullptr;
+    }
+  }
+  set_error(error, path + ": missing export scsf_ (none of the known study functions)");
+  return nullptr;
+}
+
+StudyLibrary::~StudyLibrary() {
+  close_library(handle_);
+}
+
+}  // namespace studyhost

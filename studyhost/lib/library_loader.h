@@ -1,0 +1,40 @@
+// Loading a study library and finding its three exports.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/study_interface.h"
+
+namespace studyhost {
+
+class StudyLibrary {
+ public:
+  // Loads the library at `path` and looks up `study_function` (an scsf_ name).
+  // On failure returns null and sets *error to one line naming the file.
+  static std::unique_ptr<StudyLibrary> load(const std::string& path,
+                                            const std::string& study_function, std::string* error);
+  // As above, trying the study function names this host knows.
+  static std::unique_ptr<StudyLibrary> load(const std::string& path, std::string* error);
+
+  ~StudyLibrary();
+  StudyLibrary(const StudyLibrary&) = delete;
+  StudyLibrary& operator=(const StudyLibrary&) = delete;
+
+  int version() const { return version_; }
+  const std::string& name() const { return name_; }
+  const std::string& path() const { return path_; }
+  const std::string& function_name() const { return function_name_; }
+  StudyFunction function() const { return function_; }
+
+ private:
+  StudyLibrary() = default;
+  void* handle_ = nullptr;
+  int version_ = 0;
+  std::string name_;
+  std::string path_;
+  std::string function_name_;
+  StudyFunction function_ = nullptr;
+};
+
+}  // namespace studyhost

@@ -1,0 +1,47 @@
+// An in-memory transport for tests: answers by URL prefix, records every URL,
+// and can hold responses until the test releases them.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "studyhost/lib/transport.h"
+
+namespace studyhost {
+
+class ScriptedTransport : public Transport {
+ public:
+  // The longest matching prefix answers; a URL nothing matches fails with
+  // "no scripted response".
+  void respond(const std::string& url_prefix, std::string body, long status = 200);
+  void fail(const std::string& url_prefix, std::string error);
+
+  // While held, fetches wait until release() (or cancel()).
+  void hold();
+  void release();
+
+  // Every URL fetched, in order.
+  std::vector<std::string> requests() const;
+  // Fetches that have started and not yet returned.
+  int waiting() const;
+
+  HttpResult fetch(const std::string& url) override;
+  void cancel() override;
+
+ private:
+  struct Script {
+    std::string prefix;
+    HttpResult result;
+  };
+  mutable std::mutex mutex_;
+  std::condition_variable released_;
+  std::vector<Script> scripts_;
+  std::vector<std::string> requests_;
+  bool held_ = false;
+  bool cancelled_ = false;
+  int waiting_ = 0;
+};
+
+}  // namespace studyhost
