@@ -1,0 +1,79 @@
+#include "levelclient/request_cycle.h"
+
+#include <string>
+
+#include "levelclient/level_request.h"
+
+namespace levelclient {
+namespace {
+
+// Checks the inputs and starts the cycle with the first queued timeframe.
+std::int32_t start_cycle(host::StudyInterface& sc, RequestCycle& cycle, std::int32_t& status_id,
+                         const QueryInputs& inputs) {
+  if (inputs.api_key.empty()) {
+    show_status(sc, status_id, kMissingApiKey, true, true);
+    return kIdle;
+  }
+  if (inputs.symbol.empty()) {
+    show_status(sc, status_id, kMissingSymbol, true, true);
+    return kIdle;
+  }
+  // No timeframe enabled: nothing to fetch and nothing to report.
+  if (cycle.queue.empty()) return kIdle;
+  return issue_request(sc, cycle, status_id, inputs);
+}
+
+}  // namespace
+
+std::int32_t issue_request(host::StudyInterface& sc, RequestCycle& cycle, std::int32_t& status_id,
+                           const QueryInputs& inputs) {
+  if (cycle.queue.empty()) return kIdle;
+  const std::int32_t code = cycle.queue.front();
+  cycle.queue.pop_front();
+  const QueryValues values{inputs.asset_class, inputs.symbol, timeframe_query_text(code),
+                           inputs.api_key};
+  if (send_request(sc, values) == RequestOutcome::kRefused) {
+    show_status(sc, status_id, kCouldNotRequest, true, true);
+    return kIdle;
+  }
+  cycle.current_timeframe = code;
+  show_status(sc, status_id, kDownloading, false, false);
+  return kPending;
+}
+
+bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
+                          std::int32_t& request_state, std::int32_t& status_id,
+                          const QueryInputs& inputs, const PeriodStore& store) {
+  if (request_state == kRequestWanted) {
+    request_state = start_cycle(sc, cycle, status_id, inputs);
+  }
+  if (request_state != kPending) return false;
+
+  // The host keeps the response text empty from acceptance until the body of
+  // that request is complete.
+  const char* body = sc.http_response;
+  if (body == nullptr || body[0] == '\0') return false;
+
+  std::string outcome;
+  const std::int32_t timeframe = cycle.current_timeframe;
+  const bool read = read_envelope(body, outcome, [&](const PeriodValues& values) {
+    if (store) store(timeframe, values);
+  });
+  if (!read) {
+    // The service's message goes to the chart and the log; it must not
+    // carry the key there.
+    const std::string shown = mask_api_key(outcome, inputs.api_key);
+    show_status(sc, status_id, shown.c_str(), true, true);
+    request_state = kIdle;
+    return false;
+  }
+  if (!cycle.queue.empty()) {
+    request_state = issue_request(sc, cycle, status_id, inputs);
+  } else {
+    show_status(sc, status_id, kCycleDone, false, false);
+    request_state = kIdle;
+  }
+  return true;
+}
+
+}  // namespace levelclient
