@@ -1,0 +1,81 @@
+#include "pricemap_overlay/download.h"
+
+#include "levelclient/level_request.h"
+#include "pricemap_overlay/drawing_passes.h"
+
+namespace pricemap {
+namespace {
+
+std::int32_t& request_state(host::StudyInterface& sc) {
+  return persistent_int(sc, slot::kRequestState);
+}
+
+void set_status(StudyState& state, bool is_error, const char* text) {
+  state.status_flag = is_error;
+  host::assign(state.status_text, text);
+}
+
+// A problem that stops the download until the next full recalculation.
+void stop_with_error(host::StudyInterface& sc, StudyState& state, const char* text) {
+  set_status(state, true, text);
+  request_state(sc) = levelclient::kIdle;
+  show_state_status(sc, state, true);
+}
+
+}  // namespace
+
+const char* time_frame_letter(std::int32_t entry_index) {
+  if (entry_index < 0 || entry_index > 4) return "unk";
+  return levelclient::timeframe_query_text(entry_index + levelclient::kTimeframeSession);
+}
+
+void show_state_status(host::StudyInterface& sc, const StudyState& state, bool log) {
+  levelclient::show_status(sc, persistent_int(sc, slot::kStatusId),
+                           host::text_of(state.status_text), state.status_flag, log);
+}
+
+void request_step(host::StudyInterface& sc, StudyState& state) {
+  const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
+  if (api_key.empty()) {
+    stop_with_error(sc, state, levelclient::kMissingApiKey);
+    return;
+  }
+  const std::string_view symbol = levelclient::request_text(input_at(sc, input::kSymbol));
+  if (symbol.empty()) {
+    stop_with_error(sc, state, levelclient::kMissingSymbol);
+    return;
+  }
+
+  const levelclient::QueryValues values{
+      levelclient::asset_class_text(input_at(sc, input::kAssetClass)), symbol,
+      time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame))), api_key};
+
+  // A URL too long for the request buffer is neither cut nor sent. Retrying
+  // cannot help until the inputs change, so the download stops here instead
+  // of being refused again on every call.
+  if (levelclient::build_url(values).empty()) {
+    stop_with_error(sc, state, levelclient::kCouldNotRequest);
+    return;
+  }
+
+  if (levelclient::send_request(sc, values) == levelclient::RequestOutcome::kAccepted) {
+    request_state(sc) = levelclient::kPending;
+    set_status(state, false, levelclient::kDownloading);
+    show_state_status(sc, state, false);
+  } else {
+    // The request stays wanted: the host is asked again on the next call.
+    set_status(state, true, levelclient::kCouldNotRequest);
+    show_state_status(sc, state, true);
+  }
+}
+
+void response_step(host::StudyInterface& sc, StudyState& state) {
+  const char* const response = sc.http_response;
+  if (response == nullptr || response[0] == '\0') return;
+  parse_price_map(state, sc, &sc.http_response);
+  show_state_status(sc, state, true);
+  redraw_all_levels(sc);
+  request_state(sc) = levelclient::kIdle;
+}
+
+}  // namespace pricemap

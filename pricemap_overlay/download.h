@@ -1,0 +1,30 @@
+// The price map download: the request issued on a full recalculation, the
+// response picked up on a later call, and the status text shown from the
+// study state.
+#pragma once
+
+#include <cstdint>
+
+#include "host/study_interface.h"
+#include "pricemap_overlay/study_state.h"
+
+namespace pricemap {
+
+// The letter sent for a Time Frame entry: 0 "D", 1 "W", 2 "M", 3 "Q", 4 "Y",
+// any other entry "unk".
+const char* time_frame_letter(std::int32_t entry_index);
+
+// Shows the state's status text, red when its status flag is set; with `log`
+// the text also goes to the host's message log.
+void show_state_status(host::StudyInterface& sc, const StudyState& state, bool log);
+
+// Runs while a download is wanted: checks the API Key and Symbol and asks the
+// host to fetch the price map. A refusal keeps the download wanted, so the
+// next call tries again.
+void request_step(host::StudyInterface& sc, StudyState& state);
+
+// Runs while a download is pending: once the host's response text is there,
+// parses it, shows and logs the outcome and redraws the levels.
+void response_step(host::StudyInterface& sc, StudyState& state);
+
+}  // namespace pricemap
