@@ -130,6 +130,17 @@ std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path, std::s
   return nullptr;
 }
 
+std::unique_ptr<StudyLibrary> StudyLibrary::in_process(StudyFunction function,
+                                                       const std::string& name) {
+  if (function == nullptr) return nullptr;
+  std::unique_ptr<StudyLibrary> library(new StudyLibrary());
+  library->version_ = kSupportedInterfaceVersion;
+  library->name_ = name;
+  library->path_ = name;
+  library->function_ = function;
+  return library;
+}
+
 StudyLibrary::~StudyLibrary() {
   close_library(handle_);
 }

@@ -17,6 +17,10 @@ class StudyLibrary {
   // As above, trying the study function names this host knows.
   static std::unique_ptr<StudyLibrary> load(const std::string& path, std::string* error);
 
+  // A study function linked into this program, as if loaded from a library
+  // named `name` (for tests that drive a study without a shared library).
+  static std::unique_ptr<StudyLibrary> in_process(StudyFunction function, const std::string& name);
+
   ~StudyLibrary();
   StudyLibrary(const StudyLibrary&) = delete;
   StudyLibrary& operator=(const StudyLibrary&) = delete;

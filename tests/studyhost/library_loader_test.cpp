@@ -1,0 +1,55 @@
+#include "studyhost/lib/library_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST(LibraryLoader, LoadsTheTestStudyAndFindsItsStudyFunctionByKnownName) {
+  std::string error;
+  auto library = studyhost::StudyLibrary::load(QLX_TEST_STUDY_PATH, &error);
+  ASSERT_NE(library, nullptr) << error;
+  EXPECT_EQ(library->version(), 2628);
+  EXPECT_EQ(library->name(), "QLX Test Study");
+  EXPECT_EQ(library->function_name(), "scsf_qlx_test_study");
+  EXPECT_NE(library->function(), nullptr);
+  EXPECT_EQ(library->path(), QLX_TEST_STUDY_PATH);
+}
+
+TEST(LibraryLoader, EachBadLibraryGivesOneLineNamingTheFile) {
+  const std::filesystem::path not_a_library =
+      std::filesystem::temp_directory_path() / "qlx_not_a_library_64.dll";
+  std::ofstream(not_a_library) << "this is text, not a shared library\n";
+  const std::string missing =
+      (std::filesystem::temp_directory_path() / "qlx_missing_64.dll").string();
+
+  struct Case {
+    std::string path;
+    std::string function;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {missing, "scsf_qlx_test_study", missing + ": no such file"},
+      {not_a_library.string(), "scsf_qlx_test_study",
+       not_a_library.string() + ": not a shared library ("},
+      {QLX_TEST_STUDY_PATH, "scsf_qlx_absent",
+       std::string(QLX_TEST_STUDY_PATH) + ": missing export scsf_qlx_absent"},
+      {QLX_WRONG_VERSION_STUDY_PATH, "scsf_qlx_test_study",
+       std::string(QLX_WRONG_VERSION_STUDY_PATH) + ": interface version 1234, expected 2628"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(studyhost::StudyLibrary::load(c.path, c.function, &error), nullptr) << c.path;
+    EXPECT_EQ(error.rfind(c.expected, 0), 0u) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  std::string error;
+  EXPECT_EQ(studyhost::StudyLibrary::load(QLX_WRONG_VERSION_STUDY_PATH, &error), nullptr);
+  EXPECT_NE(error.find("interface version 1234"), std::string::npos) << error;
+  EXPECT_EQ(studyhost::StudyLibrary::load(missing, nullptr), nullptr);  // no error wanted
+  std::filesystem::remove(not_a_library);
+}
+
+}  // namespace
