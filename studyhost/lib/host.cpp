@@ -144,7 +144,7 @@ void Host::add_bars(const std::vector<Bar>& bars) {
   // The previous last bar may have changed before it closed.
   const auto previous_last = static_cast<std::int32_t>(bars_.size()) - 1;
   bars_.insert(bars_.end(), bars.begin(), bars.end());
-  bars_changed();
+  for (const Bar& bar : bars) datetimes_.push_back(bar.datetime);
   update(std::max(previous_last, 0));
 }
 
@@ -154,7 +154,7 @@ void Host::change_last_bar(const Bar& bar) {
     return;
   }
   bars_.back() = bar;
-  bars_changed();
+  datetimes_.back() = bar.datetime;
   update(static_cast<std::int32_t>(bars_.size()) - 1);
 }
 

@@ -15,6 +15,7 @@ void ScriptedTransport::fail(const std::string& url_prefix, std::string error) {
 void ScriptedTransport::hold() {
   std::lock_guard lock(mutex_);
   held_ = true;
+  cancelled_ = false;
 }
 
 void ScriptedTransport::release() {
@@ -49,7 +50,7 @@ HttpResult ScriptedTransport::fetch(const std::string& url) {
   ++waiting_;
   released_.wait(lock, [this] { return !held_ || cancelled_; });
   --waiting_;
-  if (cancelled_) return HttpResult{false, 0, {}, "cancelled"};
+  if (held_) return HttpResult{false, 0, {}, "cancelled"};
   // Later scripts win over earlier ones with an equally long prefix.
   const Script* best = nullptr;
   for (const auto& script : scripts_) {

@@ -18,7 +18,8 @@ class ScriptedTransport : public Transport {
   void respond(const std::string& url_prefix, std::string body, long status = 200);
   void fail(const std::string& url_prefix, std::string error);
 
-  // While held, fetches wait until release() (or cancel()).
+  // While held, fetches wait until release(). cancel() ends held fetches as
+  // failures, including ones that arrive later, until hold() is called again.
   void hold();
   void release();
 
