@@ -64,6 +64,8 @@ std::vector<Outcome> outcomes() {
       {"LeapDayAndTimePartAccepted", price_map_body(dated({"2024-02-29", "2024-03-15T00:00:00"})),
        "Price Map Date: 2024-03-15", false},
       {"DayMonthYearSkipped", price_map_body(dated({"15-03-2024"})), kError, true},
+      {"DeeplyNested", std::string(100000, '[') + std::string(100000, ']'), kError, true},
+      {"InvalidBytes", "{\"message\": \"\xff\xfe\"}\x01", kError, true},
       {"UndatedElementWithBadLevelsSkipped",
        price_map_body({with(without(kGood, "Date"), "UT4", 1), kGood}),
        "Price Map Date: 2024-03-15", false},

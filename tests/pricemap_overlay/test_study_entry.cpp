@@ -117,6 +117,7 @@ TEST(StudyEntry, LastCallFreesTheStateAndRemovesTheMenu) {
   s.host->remove_study(*s.study);
   EXPECT_EQ(std::count(operations.begin(), operations.end(), "menu_remove"), 9);
   EXPECT_TRUE(s.host->menu().empty());
+  s.host->set_observer({});
 }
 
 }  // namespace
