@@ -7,6 +7,10 @@
 namespace pricemap {
 namespace {
 
+// Period mode 2 draws each day with its own price map; any other mode draws
+// the latest price map everywhere.
+constexpr std::int32_t kPerPeriodMode = 2;
+
 bool latest_map_mode(host::StudyInterface& sc) {
   return persistent_int(sc, slot::kLatestMapFlag) != 0;
 }

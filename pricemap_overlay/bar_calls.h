@@ -8,10 +8,6 @@
 
 namespace pricemap {
 
-// Period mode 2 draws each day with its own price map; any other mode draws
-// the latest price map everywhere.
-inline constexpr std::int32_t kPerPeriodMode = 2;
-
 // Right after the study state is stored: the period mode starts at 0 and the
 // level menu is created.
 void on_state_created(host::StudyInterface& sc);

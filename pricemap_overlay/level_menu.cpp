@@ -1,6 +1,7 @@
 #include "pricemap_overlay/level_menu.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdio>
 
 #include "pricemap_overlay/download.h"
@@ -27,16 +28,19 @@ constexpr std::array<MenuEntry, 8> kMenuEntries{{
     {"Show Critical Range", slot::kMenuCriticalRange, input::kShowCriticalRange},
 }};
 
+// The "Symbol.letter" key that starts every entry text: at most 63
+// characters, so a long Symbol is cut rather than written past the key.
+constexpr std::size_t kMenuKeySize = 64;
 // The key, a blank and the longest entry name.
 constexpr std::size_t kEntryTextSize = kMenuKeySize + 32;
-
-}  // namespace
 
 void format_menu_key(host::StudyInterface& sc, char (&key)[kMenuKeySize]) {
   const char* symbol = host::text_value(input_at(sc, input::kSymbol));
   const char* letter = time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame)));
   std::snprintf(key, kMenuKeySize, "%s.%s", symbol, letter);
 }
+
+}  // namespace
 
 void create_level_menu(host::StudyInterface& sc) {
   sc.menu_separator_flag = 1;

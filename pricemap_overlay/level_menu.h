@@ -3,17 +3,11 @@
 // symbol and time frame, so several instances on one chart can be told apart.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "host/study_interface.h"
 
 namespace pricemap {
-
-// The "Symbol.letter" key that starts every entry text; at most 63 characters,
-// a longer Symbol is cut.
-inline constexpr std::size_t kMenuKeySize = 64;
-void format_menu_key(host::StudyInterface& sc, char (&key)[kMenuKeySize]);
 
 // Adds the separator and the eight entries; their identifiers go to the
 // study's persistent slots.
