@@ -36,7 +36,8 @@ class Host {
   void set_bars(std::vector<Bar> bars);
   const std::vector<Bar>& bars() const { return bars_; }
 
-  // Adds an instance of the library (which must outlive it) and gives it its
+  // Adds an instance of the library (which must outlive the host: the host
+  // gives remaining studies their last call when it goes) and gives it its
   // defaults call.
   StudyInstance& add_study(const StudyLibrary& library);
   // Its last call; the instance, its drawings and menu entries then go.
