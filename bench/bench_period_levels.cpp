@@ -64,8 +64,12 @@ void BM_PeriodLevelsPass(benchmark::State& state) {
     benchmark::DoNotOptimize(chart.values[0].data());
     benchmark::ClobberMemory();
   }
+#if defined(__GLIBC__)  // counted only where malloc can be interposed
   state.counters["allocations_per_pass"] = benchmark::Counter(
       static_cast<double>(allocations_in_passes), benchmark::Counter::kAvgIterations);
+#else
+  (void)allocations_in_passes;
+#endif
   state.SetItemsProcessed(state.iterations() * kBars);
 }
 BENCHMARK(BM_PeriodLevelsPass)->Unit(benchmark::kMillisecond);
@@ -83,6 +87,7 @@ BENCHMARK(BM_PeriodLevelsUpdate);
 
 }  // namespace
 
+#if defined(__GLIBC__)
 // Every heap allocation of the process (operator new included) goes through
 // malloc; glibc lets the program count them by interposing it.
 extern "C" void* __libc_malloc(std::size_t size);
@@ -90,3 +95,4 @@ extern "C" void* malloc(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   return __libc_malloc(size);
 }
+#endif

@@ -30,6 +30,27 @@ std::int64_t quarter_index(const CalendarDate& date) {
   return static_cast<std::int64_t>(date.year) * 4 + (date.month - 1) / 3;
 }
 
+// The end of the trading session a bar belongs to: the next session start
+// after the bar (a bar exactly at a session start opens the session ending one
+// day later), moved back one day on crypto charts.
+std::int64_t session_key_time(std::int64_t bar_time, std::int32_t session_start_seconds,
+                              bool crypto) {
+  const std::int64_t start =
+      (static_cast<std::int64_t>(day_number(bar_time)) * kSecondsPerDay + session_start_seconds) *
+      kMicrosPerSecond;
+  std::int64_t end = start > bar_time ? start : start + kDay;
+  if (crypto) end -= kDay;
+  return end;
+}
+
+// Days divided by 7 in double precision, rounded half away from zero: a
+// record date's number changes from Tuesday to Wednesday, and a session key
+// time shifted by one day changes it at Monday 12:00.
+std::int32_t week_number(std::int64_t date_time) {
+  const double weeks = static_cast<double>(date_time) / static_cast<double>(kDay) / 7.0;
+  return static_cast<std::int32_t>(std::round(weeks));  // |weeks| < 2^24 for any int64
+}
+
 // What a bar's session key time must give for each record to be written on
 // it, worked out once per pass from the record dates. Every record pairs with
 // the period just before its own; month and quarter compare the year too, so
@@ -79,21 +100,6 @@ void store_period(PeriodRecords& records, std::int32_t code, std::int64_t date, 
 
 void clear_periods(PeriodRecords& records) {
   records.fill(PeriodRecord{});
-}
-
-std::int64_t session_key_time(std::int64_t bar_time, std::int32_t session_start_seconds,
-                              bool crypto) {
-  const std::int64_t start =
-      (static_cast<std::int64_t>(day_number(bar_time)) * kSecondsPerDay + session_start_seconds) *
-      kMicrosPerSecond;
-  std::int64_t end = start > bar_time ? start : start + kDay;
-  if (crypto) end -= kDay;
-  return end;
-}
-
-std::int32_t week_number(std::int64_t date_time) {
-  const double weeks = static_cast<double>(date_time) / static_cast<double>(kDay) / 7.0;
-  return static_cast<std::int32_t>(std::round(weeks));  // |weeks| < 2^24 for any int64
 }
 
 void write_period_levels(host::StudyInterface& sc, const PeriodRecords& records,

@@ -33,16 +33,6 @@ void store_period(PeriodRecords& records, std::int32_t code, std::int64_t date, 
 
 void clear_periods(PeriodRecords& records);
 
-// The end of the trading session a bar at `bar_time` belongs to: the next
-// session start after the bar (a bar exactly at a session start opens the
-// session ending one day later), moved back one day for crypto charts.
-std::int64_t session_key_time(std::int64_t bar_time, std::int32_t session_start_seconds,
-                              bool crypto);
-
-// Days since 1899-12-30 divided by 7 in double precision, rounded half away
-// from zero: it changes at every Tuesday 12:00.
-std::int32_t week_number(std::int64_t date_time);
-
 // Writes the records into outputs 0 to 19 of every bar from `first_bar` to
 // `last_bar` whose period is the one each record is paired with; other bars
 // keep their values. Allocates nothing.

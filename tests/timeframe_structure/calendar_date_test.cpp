@@ -24,17 +24,6 @@ TEST(CivilFromDays, MatchesTheGregorianCalendarFrom1600To2400) {
   }
 }
 
-TEST(CivilFromDays, KnownDays) {
-  const CalendarDate origin = civil_from_days(0);
-  EXPECT_EQ(origin.year, 1899);
-  EXPECT_EQ(origin.month, 12);
-  EXPECT_EQ(origin.day, 30);
-  const CalendarDate new_year = civil_from_days(45292);
-  EXPECT_EQ(new_year.year, 2024);
-  EXPECT_EQ(new_year.month, 1);
-  EXPECT_EQ(new_year.day, 1);
-}
-
 TEST(CivilFromDays, WholeIntegerRangeGivesValidDates) {
   for (const std::int32_t n :
        {std::numeric_limits<std::int32_t>::min(), -1, std::numeric_limits<std::int32_t>::max()}) {

@@ -154,13 +154,5 @@ TEST_F(DownloadCycle, MidnightSessionStartOnACryptoChartKeepsTheSessionOnItsOwnD
   expect_levels(0, {110, 90, 101, 100}, at(2025, 10, 7), at(2025, 10, 8));
 }
 
-TEST_F(DownloadCycle, MidnightSessionStartWithoutCryptoTakesTheNextDaysRecord) {
-  enable_only(in::kSessionEnabled);
-  session.study->set_input_double(in::kSessionStart, 0.0);
-  session.host->full_recalculation();
-  session.settle();
-  expect_levels(0, {110, 90, 101, 100}, at(2025, 10, 6), at(2025, 10, 7));
-}
-
 }  // namespace
 }  // namespace timeframe::test

@@ -53,23 +53,10 @@ std::vector<std::int32_t> bars_where(const ChartFixture& chart,
   return bars;
 }
 
-TEST(SessionKeyTime, BarsBelongToTheSessionEndingAtTheNextSessionStart) {
-  // Session start 17:00: before it the session ends that day, from it on the next day.
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 10), k1700, false), at(2025, 10, 7, 17));
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 18), k1700, false), at(2025, 10, 8, 17));
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 17), k1700, false), at(2025, 10, 8, 17));
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 16, 59), k1700, false), at(2025, 10, 7, 17));
-  // Session start 00:00: every bar's session ends at the next midnight...
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 10), 0, false), at(2025, 10, 8));
-  EXPECT_EQ(session_key_time(at(2025, 10, 7), 0, false), at(2025, 10, 8));
-  // ...which crypto charts move back to the bar's own midnight.
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 10), 0, true), at(2025, 10, 7));
-  EXPECT_EQ(session_key_time(at(2025, 10, 7, 18), k1700, true), at(2025, 10, 7, 17));
-}
-
 TEST(SessionLevels, RecordIsDrawnOverTheSessionBeforeItsDate) {
   const auto hourly = bars_between(at(2025, 10, 4), at(2025, 10, 11), kHour);
   {
+    // The bar at exactly 17:00 opens the session ending the next day at 17:00.
     ChartFixture chart(hourly);
     chart.run(one_record(1, at(2025, 10, 8)), k1700, false);
     EXPECT_EQ(chart.written(kSessionHigh),
@@ -114,14 +101,6 @@ TEST(WeekLevels, RecordsFromWednesdayToTuesdayShareTheWeekBeforeIt) {
     chart.run(one_record(2, at(2025, 10, 1)), k1200, false);
     EXPECT_EQ(chart.written(kWeekHigh), bars_in(chart, at(2025, 9, 28, 12), at(2025, 10, 5, 12)));
   }
-}
-
-TEST(WeekNumber, ChangesAtTuesdayNoon) {
-  EXPECT_EQ(week_number(at(2025, 9, 30, 11, 59)), week_number(at(2025, 9, 24)));
-  EXPECT_EQ(week_number(at(2025, 9, 30, 12)), week_number(at(2025, 10, 1)));
-  EXPECT_EQ(week_number(at(2025, 9, 30, 12)), week_number(at(2025, 9, 30, 11, 59)) + 1);
-  EXPECT_EQ(week_number(0), 0);
-  EXPECT_EQ(week_number(-3 * kDay - kDay / 2), -1);  // half away from zero below 0 too
 }
 
 class CalendarLevels : public ::testing::Test {
