@@ -95,6 +95,11 @@ void store_period(PeriodRecords& records, std::int32_t code, std::int64_t date, 
   record.low = low;
   record.close = close;
   record.mid = (low + high) * 0.5f;
+  // Two prices near the float limit overflow their sum; halving each first
+  // gives the midpoint they really have instead of an infinite level.
+  if (std::isinf(record.mid) && std::isfinite(low) && std::isfinite(high)) {
+    record.mid = low * 0.5f + high * 0.5f;
+  }
   record.date = date;
 }
 
