@@ -1,0 +1,66 @@
+// A stand-in for the level data service on 127.0.0.1, answering from files:
+//
+//   GET /wp-json/fernhollow/v1/getcsv?assetClass=A&symbol=S&timeframe=T&api_key=K
+//     -> DIR/A/S_T.json                                 200
+//     key configured and K differs                      401 {"message":"Invalid API key"}
+//     no such file                                      404 {"message":"No data"}
+//     a parameter missing or empty, T not D W M Q Y,
+//     A or S holding "/", "\", "..", NUL or a control   400 {"message":"Bad request"}
+//
+// Every answer is JSON. Each request gives one log line: method, path and
+// query with the api_key value shown as ***, and the status.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace studyhost {
+
+inline constexpr const char* kLevelServicePath = "/wp-json/fernhollow/v1/getcsv";
+
+class MockLevelService {
+ public:
+  using LogSink = std::function<void(const std::string& line)>;
+
+  MockLevelService();
+  ~MockLevelService();  // stops
+  MockLevelService(const MockLevelService&) = delete;
+  MockLevelService& operator=(const MockLevelService&) = delete;
+
+  // Receives the log lines; may be called from the service's threads, one
+  // line at a time. Set before start().
+  void set_log(LogSink sink);
+
+  // Serves `dir` on 127.0.0.1:`port` (0 picks a free port). With `api_key`
+  // set, only that key is accepted. False, with *error set to one line, when
+  // the folder is missing, the port is taken or the service already runs.
+  bool start(const std::string& dir, int port, std::optional<std::string> api_key,
+             std::string* error);
+  // The port served; 0 when not running.
+  int port() const;
+  bool running() const;
+  // Ends the service and waits for its threads; nothing when not running.
+  void stop();
+
+ private:
+  struct State;
+  void wait_for_listener() const;
+  std::unique_ptr<State> state_;
+};
+
+// The query of a request target ("path?query") as it may be logged: the value
+// of every api_key parameter (however its name is percent-encoded) shown as
+// ***, and bytes outside printable ASCII as %XX.
+std::string loggable_target(const std::string& target);
+
+// The `serve-levels` command: serves until SIGINT or SIGTERM, writing the
+// address and then one line per request to `out`, errors to `err`. Returns 0
+// after a clean stop, 1 when the service could not start.
+int run_serve_levels(const std::string& dir, int port, const std::optional<std::string>& api_key,
+                     std::ostream& out, std::ostream& err);
+int run_serve_levels(const std::string& dir, int port, const std::optional<std::string>& api_key);
+
+}  // namespace studyhost
