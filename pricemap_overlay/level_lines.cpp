@@ -98,6 +98,10 @@ host::DrawingRecord spanning_request(const Period& p, host::DrawingKind kind, st
 
 std::int32_t draw_line(host::StudyInterface& sc, const Period& p, float price, std::uint32_t color,
                        std::int32_t width, std::int32_t style) {
+  // The host cannot place a drawing at no price or at an infinite one (a
+  // level or multiplier past the float range, or an offset that overflows
+  // it); such a drawing is not made and its identifier stays 0.
+  if (!std::isfinite(price)) return 0;
   host::DrawingRecord r = spanning_request(p, host::kDrawingLine, color);
   r.begin_price = price;
   r.end_price = price;
@@ -109,6 +113,7 @@ std::int32_t draw_line(host::StudyInterface& sc, const Period& p, float price, s
 
 std::int32_t draw_band(host::StudyInterface& sc, const Period& p, float from, float to,
                        std::uint32_t color) {
+  if (!std::isfinite(from) || !std::isfinite(to)) return 0;
   host::DrawingRecord r = spanning_request(p, host::kDrawingBand, color);
   r.begin_price = from;
   r.end_price = to;
@@ -122,6 +127,7 @@ std::int32_t draw_band(host::StudyInterface& sc, const Period& p, float from, fl
 std::int32_t draw_label(host::StudyInterface& sc, const Period& p, const DisplaySettings& s,
                         bool right_of_last_bar, float price, std::uint32_t color,
                         const std::string& text) {
+  if (!std::isfinite(price)) return 0;
   host::DrawingRecord r;
   host::init(r);
   r.chart_number = p.chart_number;

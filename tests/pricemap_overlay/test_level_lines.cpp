@@ -336,7 +336,7 @@ TEST(LevelLines, MenuSwitchesShowTheirLevelsAlone) {
             (Texts{"10.00 **", "102.00 UP", "100.00 DIR", "98.00 DP"}));
 }
 
-TEST(LevelLines, NonFiniteLevelsAreDrawnWithoutFault) {
+TEST(LevelLines, NonFiniteLevelsKeepTheirEntriesButGetNoDrawings) {
   LevelSet t;
   DisplaySettings s = t.chart.settings();
   s.show_minors = true;
@@ -351,13 +351,20 @@ TEST(LevelLines, NonFiniteLevelsAreDrawnWithoutFault) {
   r.levels[kAD] = inf;
   t.draw(r, s, true, 1.0f);
   ASSERT_EQ(t.list.size(), 25u);
+  // The host is never asked to place a drawing at a price that is not finite.
   const DrawnLevel& ut1 = t.list[8];
-  EXPECT_TRUE(std::isnan(t.chart.drawing(ut1.line_id).begin_price));
-  EXPECT_EQ(t.chart.drawing(t.list[16].line_id).begin_price, inf);
-  EXPECT_EQ(t.chart.drawing(t.list[18].line_id).begin_price, -inf);
-  // A VAR that is not a number gives no width for the minors' bands.
+  EXPECT_EQ(ut1.line_id, 0);
+  EXPECT_EQ(t.list[16].line_id, 0);
+  EXPECT_EQ(t.list[18].line_id, 0);
+  // A VAR that is not a number gives no width for the minors' bands, and an
+  // infinite AD gives bands and MSD lines that reach no price.
   EXPECT_EQ(t.list[1].ad_up_id, 0);
-  EXPECT_NE(ut1.ad_up_id, 0);
+  EXPECT_EQ(ut1.ad_up_id, 0);
+  EXPECT_NE(t.list[0].line_id, 0);
+  for (const auto& [id, d] : t.chart.host->drawings()) {
+    EXPECT_TRUE(std::isfinite(d.begin_price)) << id;
+    EXPECT_TRUE(std::isfinite(d.end_price)) << id;
+  }
 }
 
 }  // namespace
