@@ -1,0 +1,64 @@
+// What the studyhost loader reports when Windows itself refuses a library:
+// one line with the path and the Windows error code, so a user can tell a
+// damaged file from a study built against runtime DLLs the machine lacks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "studyhost/lib/library_loader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path scratch_file(const std::string& name, const std::string& bytes) {
+  const fs::path path = fs::temp_directory_path() / name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+std::string head_of(const std::string& path, std::size_t bytes) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text.resize(std::min(bytes, text.size()));
+  return text;
+}
+
+TEST(WindowsLibraryLoader, NamesThePathAndTheWindowsErrorOfAFileWindowsCannotLoad) {
+  const fs::path text = scratch_file("qlx_windows_text_64.dll", "not a library\r\n");
+  const fs::path empty = scratch_file("qlx_windows_empty_64.dll", "");
+  // A real study's first kilobyte: valid headers that promise sections the
+  // file no longer holds.
+  const fs::path truncated =
+      scratch_file("qlx_windows_truncated_64.dll", head_of(QLX_TEST_STUDY_PATH, 1024));
+
+  struct Case {
+    std::string path;
+    std::string code;  // a regular expression for the Windows error code
+  };
+  const Case cases[] = {
+      {text.string(), "193"},  // ERROR_BAD_EXE_FORMAT
+      {empty.string(), "[1-9][0-9]*"},
+      {truncated.string(), "[1-9][0-9]*"},
+      // Built against libstdc++-6.dll, which a clean
+      // system does not have: ERROR_MOD_NOT_FOUND.
+      {QLX_RUNTIME_DLLS_FIXTURE_PATH, "126"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(studyhost::StudyLibrary::load(c.path, "scsf_qlx_test_study", &error), nullptr)
+        << c.path;
+    EXPECT_EQ(error.rfind(c.path + ": ", 0), 0u) << error;
+    EXPECT_TRUE(std::regex_search(error, std::regex("Windows error " + c.code + "\\)"))) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+  for (const fs::path& path : {text, empty, truncated}) fs::remove(path);
+}
+
+}  // namespace
