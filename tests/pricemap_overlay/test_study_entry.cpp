@@ -106,6 +106,24 @@ TEST(StudyEntry, DefaultsCallDeclaresTheThirtyInputs) {
   }
 }
 
+TEST(StudyEntry, SkipFlagEndsTheCallRightAfterTheMenuStep) {
+  PriceMapSession s(bars_on_day(kDay20240315, 3));
+  s.answer_with(price_map_body({fixture_record("2024-03-15", 4000.0f)}));
+  s.host->settings().skip_flag = 1;
+  s.host->full_recalculation();
+  EXPECT_TRUE(s.study->requests().empty());
+  EXPECT_EQ(s.status(), nullptr);
+  EXPECT_TRUE(s.values(10).empty());
+
+  ASSERT_EQ(s.menu().size(), 9u) << "the state and its menu exist";
+  ASSERT_TRUE(s.host->choose_menu(s.menu_entry("Show MSD")->id));
+  EXPECT_EQ(host::stored_int(s.study->input(13)), 1) << "menu choices are still handled";
+
+  s.host->settings().skip_flag = 0;
+  s.recalculate_and_settle();
+  EXPECT_EQ(s.status_text(), "Price Map Date: 2024-03-15");
+}
+
 TEST(StudyEntry, LastCallFreesTheStateAndRemovesTheMenu) {
   PriceMapSession s(bars_on_day(kDay20240315, 3));
   s.answer_with(price_map_body({fixture_record("2024-03-15", 4000.0f)}));
