@@ -15,6 +15,8 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 // with any record the service sends (1901 to 2039); skipping them keeps the
 // session arithmetic far from 64-bit overflow on hostile bar times.
 constexpr std::int64_t kFarthestBarTime = 1000000 * kDay;
+// The session key time of such a bar lies within two days of it.
+constexpr std::int64_t kFarthestKeyTime = kFarthestBarTime + 2 * kDay;
 
 enum Code : std::int32_t { kSession = 1, kWeek = 2, kMonth = 3, kQuarter = 4, kYear = 5 };
 
@@ -51,6 +53,24 @@ std::int32_t week_number(std::int64_t date_time) {
   return static_cast<std::int32_t>(std::round(weeks));  // |weeks| < 2^24 for any int64
 }
 
+// The first key time e from -kFarthestKeyTime on whose week, W(e + one day),
+// is at least `week` (kFarthestKeyTime + 1 when there is none). The week
+// number only grows with the time, so the key times of one week form the
+// range from first_key_time_of_week(w) to first_key_time_of_week(w + 1), and
+// a bar needs two comparisons instead of two divisions in double precision.
+std::int64_t first_key_time_of_week(std::int32_t week) {
+  std::int64_t low = -kFarthestKeyTime;
+  std::int64_t high = kFarthestKeyTime + 1;
+  while (low < high) {
+    const std::int64_t middle = low + (high - low) / 2;
+    if (week_number(middle + kDay) >= week)
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low;
+}
+
 // What a bar's session key time must give for each record to be written on
 // it, worked out once per pass from the record dates. Every record pairs with
 // the period just before its own; month and quarter compare the year too, so
@@ -58,7 +78,7 @@ std::int32_t week_number(std::int64_t date_time) {
 struct BarKeys {
   bool session_on, week_on, month_on, quarter_on, year_on;
   std::int32_t session_day;
-  std::int32_t week;
+  std::int64_t week_from, week_to;  // key times [from, to) of the week before the record's
   std::int64_t month;
   std::int64_t quarter;
   std::int32_t year;
@@ -78,7 +98,9 @@ BarKeys bar_keys_for(const PeriodRecords& records) {
   keys.quarter_on = quarter.date != 0;
   keys.year_on = year.date != 0;
   keys.session_day = day_number(session.date) - 1;
-  keys.week = week_number(week.date);
+  const std::int32_t record_week = week_number(week.date);
+  keys.week_from = first_key_time_of_week(record_week);
+  keys.week_to = first_key_time_of_week(record_week + 1);
   keys.month = month_index(civil_from_days(day_number(month.date))) - 1;
   keys.quarter = quarter_index(civil_from_days(day_number(quarter.date))) - 1;
   keys.year = civil_from_days(day_number(year.date)).year - 1;
@@ -141,7 +163,7 @@ void write_period_levels(host::StudyInterface& sc, const PeriodRecords& records,
       const std::int32_t key_day = day_number(key_time);
       if (keys.session_on && key_day == keys.session_day)
         write(kSession, bar, records[kSession - 1]);
-      if (keys.week_on && week_number(key_time + kDay) == keys.week)
+      if (keys.week_on && key_time >= keys.week_from && key_time < keys.week_to)
         write(kWeek, bar, records[kWeek - 1]);
       if (calendar_on) {
         if (key_day != calendar_day) {

@@ -35,7 +35,8 @@ void clear_periods(PeriodRecords& records);
 
 // Writes the records into outputs 0 to 19 of every bar from `first_bar` to
 // `last_bar` whose period is the one each record is paired with; other bars
-// keep their values. Allocates nothing.
+// keep their values. The session start is 0 to 86,399 seconds. Allocates
+// nothing.
 void write_period_levels(host::StudyInterface& sc, const PeriodRecords& records,
                          std::int32_t first_bar, std::int32_t last_bar,
                          std::int32_t session_start_seconds, bool crypto);
