@@ -1,0 +1,69 @@
+// The studyhost command's subcommands as functions, so tests can drive them
+// as the command line does. Each returns the process exit code and writes
+// one line to `err` for each failure.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "studyhost/lib/host_constants.h"
+
+namespace studyhost::app {
+
+// How long a run waits for downloads before it gives up on them: a little
+// longer than one transfer may take, so a transfer's own time-out is
+// reported as such rather than as the host giving up.
+inline constexpr std::chrono::seconds kDefaultDownloadWait = kConnectTimeout + kTotalTimeout;
+
+struct RunOptions {
+  std::string library;
+  std::string bars;
+  std::vector<std::string> inputs;  // NAME=VALUE
+  float price_increment = kDefaultPriceIncrement;
+  std::int32_t value_format = kDefaultValueFormat;
+  double tz_offset_hours = 0;
+  std::int32_t chart_number = kDefaultChartNumber;
+  std::string service;  // base URL, or a folder of responses; empty: the real service
+  bool recalc = false;
+  std::int32_t replay = 0;
+  std::vector<std::string> menus;
+  std::string dump;
+  std::string trace;
+  std::string png;
+  std::string svg;
+  int width = 1600;
+  int height = 900;
+  std::int32_t visible_bars = 0;
+  std::chrono::milliseconds download_wait = kDefaultDownloadWait;
+  bool quiet = false;  // no summary on the output stream
+};
+
+// `studyhost run`: loads the bars and the library, runs the host's call
+// sequence with what the options ask, and writes the outputs.
+int run_command(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+// `studyhost inputs`: the study's inputs as the settings dialog shows them.
+int inputs_command(const std::string& library, std::ostream& out, std::ostream& err);
+
+struct DemoOptions {
+  std::string data_dir;  // empty: the source tree's data folder
+  std::string output_dir = "demo-output";
+  std::string pricemap_library;   // empty: the one built with this command
+  std::string timeframe_library;  // empty: the one built with this command
+  int width = 1600;
+  int height = 900;
+  std::chrono::milliseconds download_wait = kDefaultDownloadWait;
+};
+
+// `studyhost demo`: both studies on the bundled bars against the bundled
+// responses, rendered into the output folder.
+int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& err);
+
+// `studyhost serve-levels`: serves a folder of responses until interrupted.
+int serve_levels_command(const std::string& data_dir, int port, const std::string& api_key,
+                         std::ostream& err);
+
+}  // namespace studyhost::app

@@ -1,0 +1,106 @@
+// The studyhost command: runs study libraries as the charting host does.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "studyhost/app/commands.h"
+
+namespace {
+
+// One line on a bad command line, naming where help is.
+std::string usage_failure(const CLI::App*, const CLI::Error& e) {
+  return std::string("studyhost: ") + e.what() + " (see studyhost --help)\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace studyhost::app;
+  CLI::App app{"studyhost: loads a study library and runs it as the charting host does"};
+  app.failure_message(usage_failure);
+  app.require_subcommand(1);
+
+  RunOptions run;
+  double wait_seconds = static_cast<double>(kDefaultDownloadWait.count());
+  auto* run_cmd = app.add_subcommand(
+      "run",
+      "Run one study on a chart of bars: defaults call, full recalculation, downloads, then "
+      "--recalc, --replay and --menu in that order, then the outputs");
+  run_cmd->add_option("LIBRARY", run.library, "The study library")->required();
+  run_cmd->add_option("--bars", run.bars, "Bars CSV: a header, then YYYY-MM-DD HH:MM:SS,o,h,l,c,v")
+      ->required();
+  run_cmd->add_option("--input", run.inputs, "NAME=VALUE: set a declared input (repeatable)");
+  run_cmd->add_option("--price-increment", run.price_increment, "Tick size (default 0.25)");
+  run_cmd->add_option("--value-format", run.value_format, "Decimals of price texts (default 2)");
+  run_cmd->add_option("--tz-offset", run.tz_offset_hours, "Chart time-zone offset in hours");
+  run_cmd->add_option("--chart-number", run.chart_number, "Chart number (default 1)");
+  run_cmd->add_option("--service", run.service,
+                      "Base URL for the level data service, or a folder of responses to serve "
+                      "on loopback (default: the real service)");
+  run_cmd->add_flag("--recalc", run.recalc, "One more full recalculation after the downloads");
+  run_cmd->add_option("--replay", run.replay,
+                      "Start without the last N bars, then add them one at a time");
+  run_cmd->add_option("--menu", run.menus, "Choose the menu entry with this text (repeatable)");
+  run_cmd->add_option("--dump", run.dump, "Write what the host holds as JSON");
+  run_cmd->add_option("--trace", run.trace, "Write each host operation as a JSON line");
+  run_cmd->add_option("--png", run.png, "Render the chart to PNG");
+  run_cmd->add_option("--svg", run.svg, "Render the chart to SVG");
+  run_cmd->add_option("--width", run.width, "Picture width in pixels (default 1600)");
+  run_cmd->add_option("--height", run.height, "Picture height in pixels (default 900)");
+  run_cmd->add_option("--visible-bars", run.visible_bars, "Show only the last N bars (0: all)");
+  run_cmd->add_option("--timeout", wait_seconds, "Seconds to wait for downloads (default 70)");
+  run_cmd->add_flag("--quiet", run.quiet, "No summary of the study's status and log");
+
+  std::string inputs_library;
+  auto* inputs_cmd =
+      app.add_subcommand("inputs", "List a study's inputs as its settings show them");
+  inputs_cmd->add_option("LIBRARY", inputs_library, "The study library")->required();
+
+  DemoOptions demo;
+  double demo_wait_seconds = static_cast<double>(kDefaultDownloadWait.count());
+  auto* demo_cmd = app.add_subcommand(
+      "demo", "Both studies on the bundled ES bars and level data, rendered to PNG and SVG");
+  demo_cmd->add_option("--data", demo.data_dir, "The data folder (default: the source tree's)");
+  demo_cmd->add_option("--output", demo.output_dir, "Output folder (default ./demo-output)");
+  demo_cmd->add_option("--pricemap-library", demo.pricemap_library,
+                       "qlx_pricemap_overlay_64 to use");
+  demo_cmd->add_option("--timeframe-library", demo.timeframe_library,
+                       "qlx_timeframe_structure_64 to use");
+  demo_cmd->add_option("--width", demo.width, "Picture width in pixels (default 1600)");
+  demo_cmd->add_option("--height", demo.height, "Picture height in pixels (default 900)");
+  demo_cmd->add_option("--timeout", demo_wait_seconds, "Seconds to wait for downloads");
+
+  std::string serve_dir;
+  int serve_port = 8080;
+  std::string serve_key;
+  auto* serve_cmd = app.add_subcommand(
+      "serve-levels", "Serve a folder of level data responses on 127.0.0.1 until interrupted");
+  serve_cmd->add_option("--data", serve_dir, "Folder of <assetClass>/<symbol>_<D|W|M|Q|Y>.json")
+      ->required();
+  serve_cmd->add_option("--port", serve_port, "Port (default 8080; 0 picks a free one)");
+  serve_cmd->add_option("--api-key", serve_key, "Accept only this key");
+
+  CLI11_PARSE(app, argc, argv);
+
+  auto wait_of = [](double seconds) {
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
+  };
+  if (*run_cmd) {
+    if (!(wait_seconds > 0 && wait_seconds <= 86400)) {
+      std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
+      return 1;
+    }
+    run.download_wait = wait_of(wait_seconds);
+    return run_command(run, std::cout, std::cerr);
+  }
+  if (*inputs_cmd) return inputs_command(inputs_library, std::cout, std::cerr);
+  if (*demo_cmd) {
+    if (!(demo_wait_seconds > 0 && demo_wait_seconds <= 86400)) {
+      std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
+      return 1;
+    }
+    demo.download_wait = wait_of(demo_wait_seconds);
+    return demo_command(demo, std::cout, std::cerr);
+  }
+  if (*serve_cmd) return serve_levels_command(serve_dir, serve_port, serve_key, std::cerr);
+  return 1;
+}

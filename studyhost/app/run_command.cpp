@@ -1,0 +1,173 @@
+// `studyhost run`: one study on one chart, from the defaults call to the
+// outputs.
+#include <cmath>
+#include <memory>
+
+#include "studyhost/app/bars_csv.h"
+#include "studyhost/app/commands.h"
+#include "studyhost/app/download_wait.h"
+#include "studyhost/app/dump_json.h"
+#include "studyhost/app/input_assign.h"
+#include "studyhost/app/service_connection.h"
+#include "studyhost/app/study_report.h"
+#include "studyhost/app/trace_log.h"
+#include "studyhost/lib/host.h"
+#include "studyhost/lib/library_loader.h"
+#include "studyhost/lib/renderer.h"
+
+namespace studyhost::app {
+namespace {
+
+constexpr double kMicrosPerHour = 3600.0 * 1e6;
+// Time-zone offsets beyond a day either way are typing mistakes.
+constexpr double kMaxTimeZoneHours = 24.0;
+
+void report(std::ostream& err, const std::string& line) {
+  err << "studyhost: " << line << '\n';
+}
+
+// Reports a failure that ends the command.
+int failed(std::ostream& err, const std::string& line) {
+  report(err, line);
+  return 1;
+}
+
+// The entry with this text (separators have none), chosen with one call.
+bool choose_menu_text(Host& host, const std::string& text, std::string& error) {
+  for (const MenuEntry& entry : host.menu()) {
+    if (entry.separator || entry.text != text) continue;
+    host.choose_menu(entry.id);
+    return true;
+  }
+  error = "no menu entry \"" + text + "\"; the menu holds: ";
+  bool first = true;
+  for (const MenuEntry& entry : host.menu()) {
+    if (entry.separator) continue;
+    error += (first ? "\"" : ", \"") + entry.text + "\"";
+    first = false;
+  }
+  if (first) error += "no entries";
+  return false;
+}
+
+// One line about the first option out of range, or empty.
+std::string option_problem(const RunOptions& o) {
+  if (!std::isfinite(o.tz_offset_hours) || std::abs(o.tz_offset_hours) > kMaxTimeZoneHours) {
+    return "--tz-offset must be a number of hours from -24 to 24";
+  }
+  if (!std::isfinite(o.price_increment) || o.price_increment < 0.0f) {
+    return "--price-increment must be a number of 0 or more";
+  }
+  if (o.value_format < 0 || o.value_format > kMaxValueDecimals) {
+    return "--value-format must be from 0 to 9";
+  }
+  if (o.replay < 0) return "--replay must be 0 or more";
+  return std::string();
+}
+
+}  // namespace
+
+int run_command(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  if (const std::string problem = option_problem(options); !problem.empty()) {
+    return failed(err, problem);
+  }
+  std::vector<Bar> bars;
+  std::string error;
+  if (!load_bars_csv(options.bars, bars, error)) return failed(err, error);
+  if (static_cast<std::size_t>(options.replay) >= bars.size()) {
+    return failed(err, "--replay " + std::to_string(options.replay) +
+                           " leaves no bar to start the chart with (" +
+                           std::to_string(bars.size()) + " bars)");
+  }
+  auto library = StudyLibrary::load(options.library, &error);
+  if (!library) return failed(err, error);
+  ServiceConnection service;
+  if (!service.open(options.service, std::string(), error)) return failed(err, error);
+
+  // The trace outlives the host, so the last call at the host's end is in it.
+  TraceLog trace;
+  if (!options.trace.empty() && !trace.open(options.trace, error)) return failed(err, error);
+
+  const bool progress = stderr_is_terminal();
+  int status = 0;
+  {
+    auto host = std::make_unique<Host>(service.transport());
+    ChartSettings& settings = host->settings();
+    settings.chart_number = options.chart_number;
+    settings.price_increment = options.price_increment;
+    settings.value_format = options.value_format;
+    settings.time_zone_offset = std::llround(options.tz_offset_hours * kMicrosPerHour);
+    if (!options.trace.empty()) host->set_observer(trace.observer());
+
+    const auto replayed = static_cast<std::ptrdiff_t>(options.replay);
+    std::vector<Bar> later(bars.end() - replayed, bars.end());
+    bars.resize(bars.size() - static_cast<std::size_t>(replayed));
+    host->set_bars(std::move(bars));
+
+    StudyInstance& study = host->add_study(*library);
+    for (const std::string& assignment : options.inputs) {
+      std::string name, value;
+      if (!split_assignment(assignment, name, value)) {
+        return failed(err, "--input takes NAME=VALUE, not \"" + assignment + "\"");
+      }
+      if (!assign_input(study, name, value, error)) return failed(err, error);
+    }
+
+    auto settle = [&] {
+      if (wait_for_downloads(*host, options.download_wait, err, progress)) return true;
+      report(
+          err,
+          "downloads still running after " +
+              std::to_string(
+                  std::chrono::duration_cast<std::chrono::seconds>(options.download_wait).count()) +
+              " s (" + service.description() + ")");
+      status = 1;
+      return false;
+    };
+
+    host->full_recalculation();
+    bool settled = settle();
+    if (settled && options.recalc) {
+      host->full_recalculation();
+      settled = settle();
+    }
+    for (std::size_t i = 0; settled && i < later.size(); ++i) {
+      host->add_bar(later[i]);
+      settled = settle();
+    }
+    for (std::size_t i = 0; settled && i < options.menus.size(); ++i) {
+      if (!choose_menu_text(*host, options.menus[i], error)) return failed(err, error);
+      settled = settle();
+    }
+
+    // Written even after a time-out: what the host holds then is what
+    // explains it.
+    if (!options.dump.empty() && !write_json_file(options.dump, dump_study(*host, study), error)) {
+      report(err, error);
+      status = 1;
+    }
+    if (!options.png.empty() || !options.svg.empty()) {
+      const ChartPicture picture = picture_of(*host, host::text_of(study.record().study_name));
+      RenderOptions render;
+      render.width = options.width;
+      render.height = options.height;
+      render.visible_bars = options.visible_bars;
+      if (!options.png.empty() && !render_png(picture, render, options.png, error)) {
+        report(err, error);
+        status = 1;
+      }
+      if (!options.svg.empty() && !render_svg(picture, render, options.svg, error)) {
+        report(err, error);
+        status = 1;
+      }
+    }
+    if (!options.quiet) print_study_report(out, *host, study);
+  }
+  if (!trace.close(error)) {
+    report(err, error);
+    status = 1;
+  }
+  return status;
+}
+
+}  // namespace studyhost::app

@@ -1,0 +1,40 @@
+#include "studyhost/app/study_report.h"
+
+#include "host/study_interface.h"
+#include "studyhost/lib/library_loader.h"
+#include "studyhost/lib/redact.h"
+
+namespace studyhost::app {
+namespace {
+
+// The status setting that places a text by relative coordinates.
+constexpr std::int32_t kStatusRelative = 1;
+
+}  // namespace
+
+std::string status_text_of(const Host& host, const StudyInstance& instance) {
+  std::string text;
+  for (const auto& [id, drawing] : host.drawings()) {
+    if (drawing.owner == instance.id() && drawing.kind == host::kDrawingText &&
+        drawing.status_setting == kStatusRelative) {
+      text = drawing.text;  // the newest status drawing wins
+    }
+  }
+  return redact_url(text);
+}
+
+void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance) {
+  const char* name = host::text_of(instance.record().study_name);
+  out << (name[0] != '\0' ? name : instance.library().name().c_str()) << '\n';
+  const std::string status = status_text_of(host, instance);
+  const bool blank = status.find_first_not_of(' ') == std::string::npos;
+  out << "  status: " << (blank ? "(none shown)" : status) << '\n';
+  if (instance.log().empty()) {
+    out << "  message log: (empty)\n";
+    return;
+  }
+  out << "  message log:\n";
+  for (const std::string& line : instance.log()) out << "    " << redact_url(line) << '\n';
+}
+
+}  // namespace studyhost::app
