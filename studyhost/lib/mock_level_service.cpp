@@ -24,7 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kHost = "127.0.0.1";
-constexpr const char* kJson = "application/json";
+// With the charset named the server sends bodies uncompressed: it compresses
+// only the bare type, and for a client that accepts brotli that took about
+// 50 ms a response, far more than it saves on 127.0.0.1.
+constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr const char* kInvalidKey = R"({"message":"Invalid API key"})";
 constexpr const char* kNoData = R"({"message":"No data"})";
 constexpr const char* kBadRequest = R"({"message":"Bad request"})";
