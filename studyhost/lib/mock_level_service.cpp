@@ -98,8 +98,8 @@ bool known_timeframe(const std::string& text) {
 }
 
 // Compares every byte whatever the first difference, so the time taken does
-// not tell how much of a guessed key was right.
-// `expected` is never empty (start() refuses an empty key).
+// not tell how much of a guessed key was right. `expected` is never empty
+// (start() refuses an empty key).
 bool same_key(const std::string& given, const std::string& expected) {
   std::size_t diff = given.size() ^ expected.size();
   for (std::size_t i = 0; i < given.size(); ++i) {
