@@ -1,5 +1,8 @@
 #include "pricemap_overlay/download.h"
 
+#include <string>
+#include <string_view>
+
 #include "levelclient/level_request.h"
 #include "pricemap_overlay/drawing_passes.h"
 
@@ -73,6 +76,13 @@ void response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
   if (response == nullptr || response[0] == '\0') return;
   parse_price_map(state, sc, &sc.http_response);
+  // The service's own message may repeat the key it refused; the key never
+  // reaches the chart or the message log.
+  if (state.status_flag) {
+    const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
+    const std::string shown = levelclient::mask_api_key(host::text_of(state.status_text), api_key);
+    host::assign(state.status_text, shown.c_str(), shown.size());
+  }
   show_state_status(sc, state, true);
   redraw_all_levels(sc);
   request_state(sc) = levelclient::kIdle;

@@ -1,0 +1,42 @@
+// Download outcomes that once showed more than they should.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "price_map_fixtures.h"
+#include "pricemap_session.h"
+
+namespace pmtest {
+namespace {
+
+bool shows(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// The service's message repeated the refused key, and the study put it on the
+// chart and in the message log as it stood.
+TEST(DownloadRegression, AMessageRepeatingTheKeyShowsItMasked) {
+  PriceMapSession s(bars_on_day(kDay20240315, 3));
+  s.answer_with(R"j({"message":"Invalid key KEY123 (KEY123)","data":[]})j");
+  s.recalculate_and_settle();
+
+  EXPECT_EQ(s.status_text(), "Invalid key *** (***)");
+  EXPECT_EQ(s.status()->color, kRed);
+  EXPECT_FALSE(shows(s.log(), "KEY123"));
+  EXPECT_TRUE(shows(s.log(), "Invalid key *** (***)"));
+}
+
+TEST(DownloadRegression, ASuccessfulStatusIsNotMasked) {
+  PriceMapSession s(bars_on_day(kDay20240315, 3));
+  s.study->set_input_text(kInputApiKey, "2024");
+  s.answer_with(price_map_body({fixture_record("2024-03-15", 100.0f)}, "key 2024"));
+  s.study->set_input_text(kInputApiKey, "2024");
+  s.recalculate_and_settle();
+  EXPECT_EQ(s.status_text(), "Price Map Date: 2024-03-15");
+}
+
+}  // namespace
+}  // namespace pmtest
