@@ -23,8 +23,20 @@ namespace {
 
 void* open_library(const std::string& path, std::string* why) {
 #ifdef _WIN32
-  HMODULE module = LoadLibraryA(path.c_str());
-  if (module == nullptr) *why = "Windows error " + std::to_string(GetLastError());
+  // An absolute path loads exactly the file that was checked, not one found
+  // on the search path; without the error mode a damaged file would raise a
+  // dialog and hang a headless run.
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(path, ec).string();
+  DWORD previous_mode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_mode);
+  HMODULE module = LoadLibraryA(ec ? path.c_str() : absolute.c_str());
+  const DWORD code = module == nullptr ? GetLastError() : 0;
+  SetThreadErrorMode(previous_mode, nullptr);
+  if (module == nullptr) {
+    *why = "Windows error " + std::to_string(code);
+    if (code == ERROR_MOD_NOT_FOUND) *why += ": a library it depends on is missing";
+  }
   return reinterpret_cast<void*>(module);
 #else
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
