@@ -189,11 +189,11 @@ def fmt_time(us):
     return f"{us:.2f} µs"
 
 # A per-bar case shows its time per bar too.
-def fmt_case(name, per_bar):
+def fmt_case(name, per_bar, unit):
     t = median(name)
     if t is None or not per_bar:
         return fmt_time(t)
-    return f"{fmt_time(t)} ({t * 1000 / size(name):.0f} ns/bar)"
+    return f"{fmt_time(t)} ({t * 1000 / size(name):.0f} ns/{unit})"
 
 def fmt_ratio(x):
     return "n/a" if x is None else f"{x:.2f}x"
@@ -210,7 +210,7 @@ def ratio(a, b):
     return a / b if a is not None and b else None
 
 # Case, its comparison and target. Per-bar cases compare per bar.
-def row(title, name, floor_title, floor, limit, per_bar=True, same_size=True, note=""):
+def row(title, name, floor_title, floor, limit, per_bar=True, same_size=True, note="", unit="bar"):
     t, f = median(name), median(floor)
     if per_bar and not same_size:
         t = t / size(name) if t is not None else None
@@ -233,8 +233,8 @@ def row(title, name, floor_title, floor, limit, per_bar=True, same_size=True, no
     else:
         met = r <= limit and (ri is None or ri <= limit)
         verdict = ("met" if met else "missed") + f" (≤ {limit:g}x)"
-    rows.append((title, fmt_case(name, per_bar), fmt_cv(cv(name)), floor_title,
-                 fmt_case(floor, per_bar), fmt_ratio(r), fmt_int(ci), fmt_int(cf),
+    rows.append((title, fmt_case(name, per_bar, unit), fmt_cv(cv(name)), floor_title,
+                 fmt_case(floor, per_bar, unit), fmt_ratio(r), fmt_int(ci), fmt_int(cf),
                  fmt_ratio(ri), verdict, note))
 
 row("Full recalculation, latest-map mode, 1,000,000 bars", "pricemap_latest_recalc",
@@ -252,7 +252,7 @@ row("Timeframe structure pass, 1,000,000 bars, five records", "timeframe_pass",
     "floor study writing 20 outputs per bar", "floor20_pass", 2.0)
 row("Loading a 1,000,000-row bars file (studyhost's reader)", "load_bars_csv",
     "reading the file and finding its lines", "read_bars_file", None, per_bar=True,
-    note="rows per second below")
+    note="rows per second below", unit="row")
 
 load_us = median("load_bars_csv")
 load_wall_us = median("load_bars_csv", "real_time")
