@@ -12,7 +12,7 @@
 namespace studyhost::app {
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 // Widens through the float's shortest decimal, so 6712.1f dumps as 6712.1
 // rather than as the double nearest the float.

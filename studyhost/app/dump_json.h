@@ -12,18 +12,19 @@ namespace studyhost::app {
 
 // A float as JSON: the shortest decimal that reads back as the same float, or
 // null when it is not finite (JSON has no NaN or infinity).
-nlohmann::json float_json(float value);
+nlohmann::ordered_json float_json(float value);
 
 // The drawing with every field still at its unset marker left out.
-nlohmann::json drawing_json(const DrawingState& drawing);
+nlohmann::ordered_json drawing_json(const DrawingState& drawing);
 
 // {"study", "bar_count", "drawings", "subgraphs", "inputs", "menu", "log",
 // "requests"}: the study's drawings, listed subgraphs with one value per bar,
 // declared inputs, menu entries, message log and requested URLs. The API key
 // shows as *** wherever it would appear.
-nlohmann::json dump_study(const Host& host, StudyInstance& instance);
+nlohmann::ordered_json dump_study(const Host& host, StudyInstance& instance);
 
 // Writes the JSON to `path`; false with one line in `error` when it cannot.
-bool write_json_file(const std::string& path, const nlohmann::json& json, std::string& error);
+bool write_json_file(const std::string& path, const nlohmann::ordered_json& json,
+                     std::string& error);
 
 }  // namespace studyhost::app

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "studyhost/app/commands.h"
+#include "studyhost/lib/renderer.h"
 
 namespace {
 
@@ -84,23 +85,34 @@ int main(int argc, char** argv) {
   auto wait_of = [](double seconds) {
     return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
   };
-  if (*run_cmd) {
-    if (!(wait_seconds > 0 && wait_seconds <= 86400)) {
-      std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
-      return 1;
+  auto dispatch = [&]() -> int {
+    if (*run_cmd) {
+      if (!(wait_seconds > 0 && wait_seconds <= 86400)) {
+        std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
+        return 1;
+      }
+      run.download_wait = wait_of(wait_seconds);
+      return run_command(run, std::cout, std::cerr);
     }
-    run.download_wait = wait_of(wait_seconds);
-    return run_command(run, std::cout, std::cerr);
-  }
-  if (*inputs_cmd) return inputs_command(inputs_library, std::cout, std::cerr);
-  if (*demo_cmd) {
-    if (!(demo_wait_seconds > 0 && demo_wait_seconds <= 86400)) {
-      std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
-      return 1;
+    if (*inputs_cmd) return inputs_command(inputs_library, std::cout, std::cerr);
+    if (*demo_cmd) {
+      if (!(demo_wait_seconds > 0 && demo_wait_seconds <= 86400)) {
+        std::cerr << "studyhost: --timeout must be from 0 to 86400 seconds\n";
+        return 1;
+      }
+      demo.download_wait = wait_of(demo_wait_seconds);
+      return demo_command(demo, std::cout, std::cerr);
     }
-    demo.download_wait = wait_of(demo_wait_seconds);
-    return demo_command(demo, std::cout, std::cerr);
+    if (*serve_cmd) return serve_levels_command(serve_dir, serve_port, serve_key, std::cerr);
+    return 1;
+  };
+  int status = 1;
+  try {
+    status = dispatch();
+  } catch (const std::exception& e) {
+    // Out of memory on a huge file, say: one line, not a crash.
+    std::cerr << "studyhost: " << e.what() << '\n';
   }
-  if (*serve_cmd) return serve_levels_command(serve_dir, serve_port, serve_key, std::cerr);
-  return 1;
+  studyhost::release_render_caches();
+  return status;
 }

@@ -26,9 +26,8 @@ std::string status_text_of(const Host& host, const StudyInstance& instance) {
 void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance) {
   const char* name = host::text_of(instance.record().study_name);
   out << (name[0] != '\0' ? name : instance.library().name().c_str()) << '\n';
-  const std::string status = status_text_of(host, instance);
-  const bool blank = status.find_first_not_of(' ') == std::string::npos;
-  out << "  status: " << (blank ? "(none shown)" : status) << '\n';
+  // Quoted, so the blank text a finished download cycle shows is seen too.
+  out << "  status: \"" << status_text_of(host, instance) << "\"\n";
   if (instance.log().empty()) {
     out << "  message log: (empty)\n";
     return;

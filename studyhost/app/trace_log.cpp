@@ -9,12 +9,12 @@ namespace studyhost::app {
 std::string trace_line(std::uint64_t seq, const HostCall& call) {
   // The runtime describes URLs with the key already hidden; hiding it again
   // here keeps that promise whatever an operation puts in its texts.
-  const nlohmann::json line = {{"seq", seq},
-                               {"instance", call.instance},
-                               {"operation", call.operation},
-                               {"arguments", redact_url(call.arguments)},
-                               {"result", redact_url(call.result)}};
-  return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  const nlohmann::ordered_json line = {{"seq", seq},
+                                       {"instance", call.instance},
+                                       {"operation", call.operation},
+                                       {"arguments", redact_url(call.arguments)},
+                                       {"result", redact_url(call.result)}};
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 bool TraceLog::open(const std::string& path, std::string& error) {

@@ -2,6 +2,7 @@
 
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
@@ -999,6 +1000,11 @@ bool render_svg(const ChartPicture& picture, const RenderOptions& options, const
     return false;
   }
   return true;
+}
+
+void release_render_caches() {
+  cairo_debug_reset_static_data();
+  FcFini();
 }
 
 }  // namespace studyhost

@@ -30,6 +30,14 @@ using studyhost::RenderOptions;
 
 constexpr std::int64_t kFiveMinutes = 300000000LL;
 
+// cairo and fontconfig keep font caches for the life of the process; freeing
+// them when every test is done lets the leak checker judge the rest.
+class RenderCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { studyhost::release_render_caches(); }
+};
+const auto* const kRenderCaches = ::testing::AddGlobalTestEnvironment(new RenderCaches);
+
 struct Rgb {
   int r, g, b;
   bool operator==(const Rgb&) const = default;
