@@ -187,20 +187,24 @@ bool StudyInstance::subgraph_listed(std::int32_t index) const {
 }
 
 std::int32_t StudyInstance::persistent_int(std::int32_t key) const {
+  if (direct_key(key)) return direct_ints_[static_cast<std::size_t>(key)];
   const auto it = int_cells_.find(key);
   return it == int_cells_.end() ? 0 : it->second;
 }
 
 void* StudyInstance::persistent_pointer(std::int32_t key) const {
+  if (direct_key(key)) return direct_pointers_[static_cast<std::size_t>(key)];
   const auto it = pointer_cells_.find(key);
   return it == pointer_cells_.end() ? nullptr : it->second;
 }
 
 std::int32_t* StudyInstance::persistent_int_cell(std::int32_t key) {
+  if (direct_key(key)) return &direct_ints_[static_cast<std::size_t>(key)];
   return &int_cells_[key];
 }
 
 void** StudyInstance::persistent_pointer_cell(std::int32_t key) {
+  if (direct_key(key)) return &direct_pointers_[static_cast<std::size_t>(key)];
   return &pointer_cells_[key];
 }
 
@@ -221,22 +225,27 @@ void StudyInstance::prepare_call(std::int32_t bar_count, std::int64_t* bar_datet
   record_.subgraphs.fill = nullptr;
   record_.subgraphs.fill_argument = nullptr;
   record_.subgraphs.count = kSubgraphSlots;
-  for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
+  // This runs before every call, once per bar in a full recalculation, so
+  // it only puts fields back and sizes a value array only when the bar count
+  // moved.
+  for (std::size_t s = 0; s < subgraphs_.size(); ++s) {
     host::HostArray<float>& values = subgraphs_[s].values;
     values.fill = &fill_values;
     values.fill_argument = &subgraph_handles_[s];
-    if (values_filled_[s]) {
-      fill_subgraph(i);
-    } else {
+    if (!values_filled_[s]) {
       values.elements = nullptr;
       values.count = 0;
+    } else if (values_[s].size() != static_cast<std::size_t>(bar_count_)) {
+      fill_subgraph(static_cast<std::int32_t>(s));
+    } else {
+      values.elements = values_[s].empty() ? nullptr : values_[s].data();
+      values.count = bar_count_;
     }
   }
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    inputs_[static_cast<std::size_t>(i)].list_entries = &take_list_entries;
-    inputs_[static_cast<std::size_t>(i)].list_handle = &input_handles_[static_cast<std::size_t>(i)];
-    refresh_selected_entry(i);
+  for (std::size_t s = 0; s < inputs_.size(); ++s) {
+    inputs_[s].list_entries = &take_list_entries;
+    inputs_[s].list_handle = &input_handles_[s];
+    refresh_selected_entry(static_cast<std::int32_t>(s));
   }
   record_.http_response = http_.response().c_str();
 }
@@ -273,10 +282,13 @@ void StudyInstance::store_list_entries(std::int32_t index, const char* entries) 
 
 void StudyInstance::refresh_selected_entry(std::int32_t index) {
   host::InputSlot& slot = inputs_[static_cast<std::size_t>(index)];
+  if (slot.kind != host::kKindCustomList) {
+    slot.selected_entry_text = nullptr;
+    return;
+  }
   const auto& entries = list_entries_[static_cast<std::size_t>(index)];
   const std::int32_t position = host::stored_int(slot);
-  if (slot.kind == host::kKindCustomList && position >= 0 &&
-      static_cast<std::size_t>(position) < entries.size()) {
+  if (position >= 0 && static_cast<std::size_t>(position) < entries.size()) {
     slot.selected_entry_text = entries[static_cast<std::size_t>(position)].c_str();
   } else {
     slot.selected_entry_text = nullptr;

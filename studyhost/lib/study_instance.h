@@ -97,6 +97,12 @@ class StudyInstance {
   std::array<std::vector<float>, kSubgraphSlots> values_{};
   std::array<bool, kSubgraphSlots> values_filled_{};
   std::int32_t bar_count_ = 0;
+  // The keys studies use are small and are looked up on every call, so
+  // their cells sit in arrays; any other key gets a cell in a map.
+  static constexpr std::int32_t kDirectCells = 64;
+  static bool direct_key(std::int32_t key) { return key >= 0 && key < kDirectCells; }
+  std::array<std::int32_t, kDirectCells> direct_ints_{};
+  std::array<void*, kDirectCells> direct_pointers_{};
   std::map<std::int32_t, std::int32_t> int_cells_;
   std::map<std::int32_t, void*> pointer_cells_;
   std::vector<std::string> log_;
