@@ -80,6 +80,8 @@ struct Case {
   virtual ~Case() = default;
   virtual void prepare() {}
   virtual void run() = 0;
+  // Drawings on the chart after a run, reported beside the figures.
+  virtual std::size_t drawings() const { return 0; }
   bool prepare_each_run = false;
 };
 

@@ -73,6 +73,7 @@ void run_timed(benchmark::State& state, const CaseEntry& entry) {
       state.SetItemsProcessed(state.iterations() * entry.size);
     }
     state.counters["size"] = entry.size;
+    if (c.drawings() > 0) state.counters["drawings"] = static_cast<double>(c.drawings());
   } catch (const std::exception& e) {
     state.SkipWithError(e.what());
   }

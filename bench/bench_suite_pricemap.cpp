@@ -63,12 +63,14 @@ struct Recalculation : Case {
   }
   void prepare() override { settle(*chart->host); }
   void run() override { chart->host->full_recalculation(); }
+  std::size_t drawings() const override { return chart->host->drawings().size(); }
 };
 
 struct Tick : Case {
   std::unique_ptr<Chart> chart;
   explicit Tick(std::unique_ptr<Chart> c) : chart(std::move(c)) {}
   void run() override { chart->tick(); }
+  std::size_t drawings() const override { return chart->host->drawings().size(); }
 };
 
 std::unique_ptr<Chart> floor_chart(std::int32_t bars) {

@@ -85,8 +85,11 @@ if [ "$counts" != 0 ]; then
     set -- $entry
     log "counting instructions: $1 ($2)"
     out=$results/callgrind.$1
-    valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out" \
-      "$suite" --count="$1" --size="$2" >/dev/null 2>"$results/valgrind.$1.log"
+    if ! valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out" \
+      "$suite" --count="$1" --size="$2" >/dev/null 2>"$results/valgrind.$1.log"; then
+      log "counting $1 failed (see $results/valgrind.$1.log)"
+      continue
+    fi
     total=$(awk '/^totals:/ {print $2}' "$out")
     echo "$1 $2 $total" >>"$results/instructions.txt"
   done
@@ -233,6 +236,9 @@ def row(title, name, floor_title, floor, limit, per_bar=True, same_size=True, no
     else:
         met = r <= limit and (ri is None or ri <= limit)
         verdict = ("met" if met else "missed") + f" (≤ {limit:g}x)"
+    drawn = timed.get(name, {}).get("median", {}).get("drawings")
+    if drawn:
+        title = f"{title} ({drawn:,.0f} drawings on the chart)"
     rows.append((title, fmt_case(name, per_bar, unit), fmt_cv(cv(name)), floor_title,
                  fmt_case(floor, per_bar, unit), fmt_ratio(r), fmt_int(ci), fmt_int(cf),
                  fmt_ratio(ri), verdict, note))
