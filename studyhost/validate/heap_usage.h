@@ -1,0 +1,18 @@
+// How many heap bytes the process holds, to tell a study that keeps
+// allocating across identical cycles from one that frees what it made.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace studyhost::validate {
+
+// Bytes in use on the heap now: the sanitizer allocator's count in sanitizer
+// builds, else the C library's.
+std::size_t heap_in_use();
+
+// In a build with the leak sanitizer: whether memory no longer reachable was
+// found (its report goes to standard error). Always false elsewhere.
+bool leaks_found();
+
+}  // namespace studyhost::validate

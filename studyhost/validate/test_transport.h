@@ -1,0 +1,43 @@
+// The transport of a validation run: every request gets the response the
+// test chose last, nothing leaves the process, and nothing piles up however
+// many requests a study makes.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+#include "studyhost/lib/transport.h"
+
+namespace studyhost::validate {
+
+class TestTransport : public Transport {
+ public:
+  // What every later fetch answers: a body, or a failed transfer.
+  void answer(std::string body);
+  void fail(std::string error);
+  // Only the next fetch answers `body`; later ones answer as before.
+  void answer_once(std::string body);
+
+  // While held, fetches wait until release() or cancel().
+  void hold();
+  void release();
+
+  std::size_t fetches() const;
+
+  HttpResult fetch(const std::string& url) override;
+  void cancel() override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable released_;
+  HttpResult result_{false, 0, {}, "no response chosen"};
+  HttpResult once_;
+  bool has_once_ = false;
+  bool held_ = false;
+  bool cancelled_ = false;
+  std::size_t fetches_ = 0;
+};
+
+}  // namespace studyhost::validate
