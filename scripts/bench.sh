@@ -363,7 +363,7 @@ out.append("")
 if rows_per_s:
     verdict = "met" if rows_per_s >= 1e6 and rows_per_s_wall >= 1e6 else "missed"
     out.append(f"studyhost's bars reader loads {rows_per_s:,.0f} rows per second of CPU time "
-               f"({rows_per_s_wall:,.0f} per second of wall time on this loaded machine). "
+               f"({rows_per_s_wall:,.0f} per second of wall time). "
                f"Target: a million rows a second or better — {verdict}.")
 else:
     out.append("Not measured: the bars reader was not built.")
