@@ -55,7 +55,15 @@ void run_call(host::StudyInterface& sc) {
   auto* block = static_cast<TimeframeBlock*>(block_slot);
   if (block == nullptr) return;
 
-  if (sc.first_bar_to_update == 0) restart_download_cycle(sc, *block, request_state, status_id);
+  // A first bar to update of 0 is a full recalculation, except on the call
+  // that picks up a body that has arrived: on a chart of one bar that call
+  // also updates from bar 0, and restarting there would read the body for no
+  // timeframe and ask for the first one again, for ever.
+  const bool body_arrived = request_state == levelclient::kPending && sc.http_response != nullptr &&
+                            sc.http_response[0] != '\0';
+  if (sc.first_bar_to_update == 0 && !body_arrived) {
+    restart_download_cycle(sc, *block, request_state, status_id);
+  }
 
   std::int32_t start_bar = sc.first_bar_to_update;
   const levelclient::PeriodStore store = [block](std::int32_t timeframe,
