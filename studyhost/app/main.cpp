@@ -4,6 +4,7 @@
 
 #include "studyhost/app/commands.h"
 #include "studyhost/lib/renderer.h"
+#include "studyhost/validate/validate.h"
 
 namespace {
 
@@ -80,6 +81,17 @@ int main(int argc, char** argv) {
   serve_cmd->add_option("--port", serve_port, "Port (default 8080; 0 picks a free one)");
   serve_cmd->add_option("--api-key", serve_key, "Accept only this key");
 
+  studyhost::validate::ValidateOptions validate;
+  auto* validate_cmd = app.add_subcommand(
+      "validate", "Conformance and stress tests of a study library, each in a process of its own");
+  validate_cmd->add_option("LIBRARY", validate.library, "The study library")->required();
+  auto* seed_option = validate_cmd->add_option(
+      "--seed", validate.seed, "Seed of the random tests (default: a fresh one, printed)");
+  validate_cmd->add_flag("--only-failed", validate.only_failed, "Report only failed tests");
+  validate_cmd->add_flag("--json", validate.json, "Write the report as JSON");
+  validate_cmd->add_flag("--in-process", validate.in_process,
+                         "Run the tests in this process, for a debugger");
+
   CLI11_PARSE(app, argc, argv);
 
   auto wait_of = [](double seconds) {
@@ -104,6 +116,10 @@ int main(int argc, char** argv) {
       return demo_command(demo, std::cout, std::cerr);
     }
     if (*serve_cmd) return serve_levels_command(serve_dir, serve_port, serve_key, std::cerr);
+    if (*validate_cmd) {
+      validate.seed_given = seed_option->count() > 0;
+      return studyhost::validate::run_validate(validate);
+    }
     return 1;
   };
   int status = 1;
