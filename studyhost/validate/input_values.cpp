@@ -46,17 +46,21 @@ double random_time(Rng& rng) {
 }
 
 std::string random_text(Rng& rng, bool key_input, const std::string& key) {
+  // Keys and other texts never coincide, so a symbol on the chart is never
+  // taken for a key shown there.
+  const char first = key_input ? 'K' : 'S';
   switch (std::uniform_int_distribution<int>(0, 8)(rng)) {
     case 0:
       return "";
     case 1:
-      return std::string(kHugeText, 'A');
+      return std::string(kHugeText, first);
     case 2:
-      return "AT&T ES 03-25/=?#%";
+      return std::string(1, first) + "&T 03-25/=?#%";
     case 3:
-      return "\xC3\xA9\xE2\x82\xAC \xFF\xFE";  // UTF-8 and bytes that are none
+      return std::string(1, first) +
+             "\xC3\xA9\xE2\x82\xAC \xFF\xFE";  // UTF-8 and bytes that are none
     case 4:
-      return std::string(70, 'S');  // past a 64-byte menu key
+      return std::string(70, first);  // past a 64-byte menu key
     case 5:
       return "\x01\t\n";
     default:

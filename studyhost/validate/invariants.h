@@ -19,8 +19,7 @@ namespace studyhost::validate {
 
 class InvariantChecker {
  public:
-  // `secret` is the API key the test gave the study; empty checks no texts.
-  InvariantChecker(Host& host, std::string secret);
+  explicit InvariantChecker(Host& host);
   InvariantChecker(const InvariantChecker&) = delete;
   InvariantChecker& operator=(const InvariantChecker&) = delete;
 
@@ -30,6 +29,9 @@ class InvariantChecker {
 
   // Checks what the host holds now; a `step` names where the test was.
   void check_now(const std::string& step = "");
+  // The API keys the studies hold now; none of them may be shown. Texts too
+  // short or too common to be a key ("Unset") are not looked for.
+  void set_secrets(std::vector<std::string> keys);
   // Names the step the following calls belong to.
   void set_step(std::string step) { step_ = std::move(step); }
 
@@ -44,6 +46,8 @@ class InvariantChecker {
   // drawings of them).
   std::size_t stale_updates() const { return stale_updates_; }
   std::size_t study_calls() const { return study_calls_; }
+  // The most drawings the chart held at one check.
+  std::size_t most_drawings() const { return most_drawings_; }
 
  private:
   void observe(const HostCall& call);
@@ -54,7 +58,7 @@ class InvariantChecker {
   bool live_instance(std::int32_t id) const;
 
   Host& host_;
-  std::string secret_;
+  std::vector<std::string> secrets_;
   std::string step_;
   std::string last_call_;
   std::map<std::int32_t, std::int32_t> owners_;  // live drawing -> instance that made it
@@ -64,6 +68,7 @@ class InvariantChecker {
   std::size_t repeats_ = 0;
   std::size_t stale_updates_ = 0;
   std::size_t study_calls_ = 0;
+  std::size_t most_drawings_ = 0;
 };
 
 }  // namespace studyhost::validate

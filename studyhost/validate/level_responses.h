@@ -27,11 +27,11 @@ std::string levels_body(const std::vector<Bar>& bars, Rng& rng);
 struct NamedBody {
   std::string name;
   std::string body;
+  bool echo_key = false;  // a message repeating the key of the request instead
 };
 
 // The hostile responses of ordinary size.
-std::vector<NamedBody> hostile_bodies(const std::vector<Bar>& bars, Rng& rng,
-                                      const std::string& key);
+std::vector<NamedBody> hostile_bodies(const std::vector<Bar>& bars, Rng& rng);
 
 // Responses of 50 MB: a message of that size, and a valid body followed by
 // that many blanks.

@@ -13,7 +13,7 @@ namespace studyhost::validate {
 namespace {
 
 constexpr std::int32_t kMaxSessionBars = 300;
-constexpr int kSessionSteps = 40;
+constexpr int kSessionSteps = 100;
 constexpr std::int32_t kSteadyBars = 150;
 constexpr int kWarmupCycles = 3;
 constexpr int kMeasuredCycles = 25;
@@ -55,7 +55,7 @@ void random_session(const TestContext& context, int variant) {
   StudyInstance& study = session.add(*library);
   session.give_plausible_inputs(study);
   session.transport.answer(levels_body(all_bars, rng));
-  const std::vector<NamedBody> hostile = hostile_bodies(all_bars, rng, kTestKey);
+  const std::vector<NamedBody> hostile = hostile_bodies(all_bars, rng);
   session.checker.set_step("first full recalculation");
   session.host.full_recalculation();
   session.settle("first download");
@@ -99,6 +99,7 @@ void random_session(const TestContext& context, int variant) {
         if (session.inputs.empty()) break;
         what = set_random_input(study, any_of(rng, session.inputs), rng, kTestKey) +
                ", then a full recalculation";
+        session.watch_keys(study);
         session.checker.set_step(what);
         session.host.full_recalculation();
         break;
@@ -121,7 +122,11 @@ void random_session(const TestContext& context, int variant) {
       case 8: {
         const NamedBody& body = any_of(rng, hostile);
         what = "next response: " + body.name;
-        session.transport.answer(body.body);
+        if (body.echo_key) {
+          session.transport.answer_echoing_key();
+        } else {
+          session.transport.answer(body.body);
+        }
         break;
       }
       case 9:
@@ -140,12 +145,13 @@ void random_session(const TestContext& context, int variant) {
         session.host.settings().skip_flag = 0;
         break;
     }
+    session.watch_keys(study);
     if (chance(rng, 60)) session.settle(what + ", then the downloads");
     session.checker.check_now(what);
   }
   context.note(std::to_string(session.checker.study_calls()) + " study calls, " +
                std::to_string(study.requests().size()) + " downloads, " +
-               std::to_string(session.checker.drawings_of(study.id())) + " drawings at the end, " +
+               std::to_string(session.checker.most_drawings()) + " drawings at most, " +
                std::to_string(session.checker.stale_updates()) +
                " updates of drawings that no longer existed");
   session.checker.set_step("the last call");
@@ -174,9 +180,13 @@ void check_hostile_responses(const TestContext& context) {
   StudyInstance& study = session.add(*library);
   session.give_plausible_inputs(study);
   const std::string valid = levels_body(session.host.bars(), rng);
-  std::vector<NamedBody> bodies = hostile_bodies(session.host.bars(), rng, kTestKey);
+  std::vector<NamedBody> bodies = hostile_bodies(session.host.bars(), rng);
   for (NamedBody& body : bodies) {
-    session.transport.answer(std::move(body.body));
+    if (body.echo_key) {
+      session.transport.answer_echoing_key();
+    } else {
+      session.transport.answer(std::move(body.body));
+    }
     session.checker.set_step("full recalculation, response: " + body.name);
     session.host.full_recalculation();
     session.settle("response: " + body.name);

@@ -1,8 +1,10 @@
 #include "studyhost/validate/study_session.h"
 
+#include "host/input_slot.h"
+
 namespace studyhost::validate {
 
-StudySession::StudySession(std::vector<Bar> bars) : host(transport), checker(host, kTestKey) {
+StudySession::StudySession(std::vector<Bar> bars) : host(transport), checker(host) {
   host.set_bars(std::move(bars));
   checker.attach();
 }
@@ -24,6 +26,15 @@ StudyInstance& StudySession::add(const StudyLibrary& library) {
 
 void StudySession::give_plausible_inputs(StudyInstance& study) {
   set_plausible_inputs(study, declared_inputs(study), kTestKey);
+  watch_keys(study);
+}
+
+void StudySession::watch_keys(StudyInstance& study) {
+  std::vector<std::string> keys;
+  for (const DeclaredInput& input : declared_inputs(study)) {
+    if (is_key_input(input)) keys.emplace_back(host::text_value(study.input(input.index)));
+  }
+  checker.set_secrets(std::move(keys));
 }
 
 void StudySession::settle(const std::string& step) {

@@ -34,6 +34,8 @@ class StudySession {
   StudyInstance& add(const StudyLibrary& library);
   // Text inputs get a symbol and the test's key.
   void give_plausible_inputs(StudyInstance& study);
+  // The texts of the study's key inputs now are what must never be shown.
+  void watch_keys(StudyInstance& study);
 
   // Publishes every transfer and runs the updates that follow, as long as
   // the studies keep requesting; a time-out is a failure.

@@ -19,6 +19,9 @@ class TestTransport : public Transport {
   void fail(std::string error);
   // Only the next fetch answers `body`; later ones answer as before.
   void answer_once(std::string body);
+  // Every later fetch answers a service message that repeats the api_key
+  // value of the request's URL, as a service refusing a key might.
+  void answer_echoing_key();
 
   // While held, fetches wait until release() or cancel().
   void hold();
@@ -35,6 +38,7 @@ class TestTransport : public Transport {
   HttpResult result_{false, 0, {}, "no response chosen"};
   HttpResult once_;
   bool has_once_ = false;
+  bool echo_key_ = false;
   bool held_ = false;
   bool cancelled_ = false;
   std::size_t fetches_ = 0;
