@@ -51,25 +51,35 @@ std::string quoted(const char* text) {
 thread_local std::int32_t spare_int_cell = 0;
 thread_local void* spare_pointer_cell = nullptr;
 
-std::int32_t* persistent_int(host::StudyInterface* sc, std::int32_t key) {
+std::int32_t* spare_int() {
   spare_int_cell = 0;
+  return &spare_int_cell;
+}
+
+void** spare_pointer() {
+  spare_pointer_cell = nullptr;
+  return &spare_pointer_cell;
+}
+
+// Studies ask for their cells several times on every call, once per bar in a
+// full recalculation.
+std::int32_t* persistent_int(host::StudyInterface* sc, std::int32_t key) {
   StudyInstance* instance = instance_of(sc);
-  if (instance == nullptr) return &spare_int_cell;
+  if (instance == nullptr) return spare_int();
   try {
     return instance->persistent_int_cell(key);
   } catch (...) {
-    return &spare_int_cell;
+    return spare_int();
   }
 }
 
 void** persistent_pointer(host::StudyInterface* sc, std::int32_t key) {
-  spare_pointer_cell = nullptr;
   StudyInstance* instance = instance_of(sc);
-  if (instance == nullptr) return &spare_pointer_cell;
+  if (instance == nullptr) return spare_pointer();
   try {
     return instance->persistent_pointer_cell(key);
   } catch (...) {
-    return &spare_pointer_cell;
+    return spare_pointer();
   }
 }
 

@@ -198,16 +198,6 @@ void* StudyInstance::persistent_pointer(std::int32_t key) const {
   return it == pointer_cells_.end() ? nullptr : it->second;
 }
 
-std::int32_t* StudyInstance::persistent_int_cell(std::int32_t key) {
-  if (direct_key(key)) return &direct_ints_[static_cast<std::size_t>(key)];
-  return &int_cells_[key];
-}
-
-void** StudyInstance::persistent_pointer_cell(std::int32_t key) {
-  if (direct_key(key)) return &direct_pointers_[static_cast<std::size_t>(key)];
-  return &pointer_cells_[key];
-}
-
 void StudyInstance::prepare_call(std::int32_t bar_count, std::int64_t* bar_datetimes) {
   bar_count_ = std::max(bar_count, 0);
   // The study may have written anywhere in its record; the host's own parts

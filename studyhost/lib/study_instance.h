@@ -56,8 +56,13 @@ class StudyInstance {
   std::int32_t persistent_int(std::int32_t key) const;
   void* persistent_pointer(std::int32_t key) const;
   // Stable cell addresses for the record's operations; created on first use.
-  std::int32_t* persistent_int_cell(std::int32_t key);
-  void** persistent_pointer_cell(std::int32_t key);
+  std::int32_t* persistent_int_cell(std::int32_t key) {
+    return direct_key(key) ? &direct_ints_[static_cast<std::size_t>(key)] : &int_cells_[key];
+  }
+  void** persistent_pointer_cell(std::int32_t key) {
+    return direct_key(key) ? &direct_pointers_[static_cast<std::size_t>(key)]
+                           : &pointer_cells_[key];
+  }
 
   const std::vector<std::string>& log() const { return log_; }
   void append_log(std::string line) { log_.push_back(std::move(line)); }
