@@ -45,8 +45,9 @@ const PriceMapRecord& record_of_day(const StudyState& state, std::int32_t day) {
 // The price map day of the current bar, or false when the bar takes no
 // values: in per-period mode only the bars of the last bar's day do, and the
 // last bar entering another price map's day redraws everything.
-bool choose_price_map_day(host::StudyInterface& sc, const StudyState& state, std::int32_t& day) {
-  if (latest_map_mode(sc)) {
+bool choose_price_map_day(host::StudyInterface& sc, const StudyState& state, bool latest_map,
+                          std::int32_t& day) {
+  if (latest_map) {
     day = latest_day(state);
     return true;
   }
@@ -96,8 +97,10 @@ void refresh_bar_zero_views(host::StudyInterface& sc, StudyState& state) {
 }
 
 void write_bar_values_and_extend(host::StudyInterface& sc, StudyState& state) {
+  // Read once per bar call: nothing in this step changes the mode.
+  const bool latest_map = latest_map_mode(sc);
   std::int32_t day = 0;
-  if (!choose_price_map_day(sc, state, day)) return;
+  if (!choose_price_map_day(sc, state, latest_map, day)) return;
 
   const float multiplier = host::float_value(input_at(sc, input::kMultiplier));
   write_level_values(sc, record_of_day(state, day), sc.current_index, sc.current_index, multiplier);
@@ -106,7 +109,7 @@ void write_bar_values_and_extend(host::StudyInterface& sc, StudyState& state) {
   // called: once per full recalculation and once per added bar, not on every
   // update of the last bar.
   const bool extend_due = std::int64_t{sc.current_index} == std::int64_t{sc.bar_count} - 2;
-  if (latest_map_mode(sc) && !extend_due) return;
+  if (latest_map && !extend_due) return;
   extend_last_period(state.drawn, sc, state.settings);
 }
 
