@@ -18,6 +18,10 @@ std::size_t heap_in_use() {
   return info.uordblks + info.hblkhd;
 }
 
+bool sanitized_build() {
+  return __sanitizer_get_current_allocated_bytes != nullptr;
+}
+
 bool leaks_found() {
   if (__lsan_do_recoverable_leak_check == nullptr) return false;
   return __lsan_do_recoverable_leak_check() != 0;

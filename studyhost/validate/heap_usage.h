@@ -11,6 +11,10 @@ namespace studyhost::validate {
 // builds, else the C library's.
 std::size_t heap_in_use();
 
+// Whether this program runs under the address sanitizer, which makes every
+// test several times slower.
+bool sanitized_build();
+
 // In a build with the leak sanitizer: whether memory no longer reachable was
 // found (its report goes to standard error). Always false elsewhere.
 bool leaks_found();

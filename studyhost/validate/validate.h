@@ -19,7 +19,8 @@ struct ValidateOptions {
   bool only_failed = false;
   bool json = false;
   bool in_process = false;  // run the tests in this process (for a debugger)
-  // A test still running after this long is stopped and reported as hung.
+  // A test still running after this long is stopped and reported as hung
+  // (four times as long in a sanitizer build).
   std::chrono::seconds watchdog{60};
   // Run only the tests with these names (all when empty).
   std::vector<std::string> tests;

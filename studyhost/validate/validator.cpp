@@ -40,8 +40,10 @@ TestResult run_test(const TestCase& test, const ValidateOptions& options, std::u
     result.passed = result.failures.empty();
     return result;
   };
+  // Sanitizers slow every test down several times; the watchdog allows for it.
+  const std::chrono::seconds watchdog = options.watchdog * (sanitized_build() ? 4 : 1);
   const auto start = std::chrono::steady_clock::now();
-  TestResult result = options.in_process ? body() : run_in_child(body, blank, options.watchdog);
+  TestResult result = options.in_process ? body() : run_in_child(body, blank, watchdog);
   result.name = test.name;
   result.random = test.random;
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
