@@ -6,6 +6,7 @@
 #include <string>
 
 #include "levelclient/level_request.h"
+#include "levelclient/number_text.h"
 
 namespace levelclient {
 
@@ -31,7 +32,12 @@ bool read_envelope(const char* text, std::string& outcome,
     const nlohmann::json root = parse_response(text);
     if (root.is_object()) {
       const auto message = root.find("message");
-      if (message != root.end()) outcome = message->get<std::string>();
+      if (message != root.end()) {
+        // The message counts as far as the chart can show it: a text that is
+        // empty up to its first zero byte is no message, like an empty one.
+        const std::string text = message->get<std::string>();
+        outcome = c_text(text);
+      }
       const auto data = root.find("data");
       if (data != root.end() && data->is_array()) {
         for (const nlohmann::json& element : *data) {

@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
 #include "levelclient/level_request.h"
+#include "levelclient/number_text.h"
 #include "levelclient/response_envelope.h"
 #include "pricemap_overlay/price_map.h"
 #include "pricemap_overlay/study_state.h"
@@ -61,7 +63,9 @@ void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* co
     if (root.is_object()) {
       if (const auto message = root.find("message"); message != root.end()) {
         // An empty message explains nothing; the outcome keeps its own text.
-        const std::string& message_text = message->get_ref<const std::string&>();
+        // Empty is what the chart shows: the text up to its first zero byte.
+        const std::string_view message_text =
+            levelclient::c_text(message->get_ref<const std::string&>());
         if (!message_text.empty()) outcome = message_text;
       }
       if (const auto data = root.find("data"); data != root.end() && data->is_array()) {
