@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     qlxfuzz::check(request_state == levelclient::kIdle, "a failed read left a request going");
     qlxfuzz::check(!fake.log.empty(), "a failed read was not logged");
+    qlxfuzz::check(!fake.log.back().empty(), "a failed read shows an empty text");
   }
   qlxfuzz::check(status_id != 0, "no status text was shown");
 
