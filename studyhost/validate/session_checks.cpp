@@ -51,6 +51,9 @@ void random_session(const TestContext& context, int variant) {
   std::size_t next_bar = static_cast<std::size_t>(bar_count);
   const float increments[] = {0.25f, 0.01f, 1.0f, 0.0f, 1.0e-6f, 5.0f, 1.0e9f};
   session.host.settings().price_increment = increments[variant % 7];
+  // Chart time zones that move record midnights across bar days.
+  const std::int64_t hours[] = {0, 5, -7, 13};
+  session.host.settings().time_zone_offset = hours[variant % 4] * 3600000000LL;
 
   StudyInstance& study = session.add(*library);
   session.give_plausible_inputs(study);
@@ -169,7 +172,7 @@ void check_random_session_2(const TestContext& context) {
   random_session(context, 1);
 }
 void check_random_session_3(const TestContext& context) {
-  random_session(context, 3);
+  random_session(context, 6);
 }
 
 void check_hostile_responses(const TestContext& context) {
