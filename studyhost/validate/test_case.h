@@ -2,6 +2,7 @@
 // run's seed, and the result it fills in.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>

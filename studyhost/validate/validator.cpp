@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <random>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
