@@ -15,6 +15,7 @@
 #include "host/study_interface.h"
 #include "pricemap_overlay/price_map.h"
 #include "studyhost/lib/studyhost.h"
+#include "studyhost/lib/value_text.h"
 
 namespace {
 
@@ -23,28 +24,11 @@ constexpr int kDays = 20;
 constexpr int kBarsPerDay = 288;
 constexpr std::int64_t kFiveMinutes = 300000000;
 
-std::string date_text(std::int32_t day) {
-  // Days since 1899-12-30 to a civil date.
-  std::int64_t z = day - 25569 + 719468;  // days since 0000-03-01 via the Unix epoch
-  const std::int64_t era = z / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                static_cast<int>(d));
-  return text;
-}
-
 std::string daily_map() {
   std::string body = R"({"data": [)";
   for (int k = 0; k < kDays; ++k) {
     if (k > 0) body += ',';
-    body += R"({"Name": "ES", "Date": ")" + date_text(kFirstDay + k) + '"';
+    body += R"({"Name": "ES", "Date": ")" + studyhost::date_text(kFirstDay + k) + '"';
     for (int i = 0; i < pricemap::kLevelCount; ++i) {
       char price[32];
       // Widths (VAR, AD, MSD) small and positive, levels spread around 5000.

@@ -7,6 +7,7 @@
 
 #include "bench_suite_fixtures.h"
 #include "pricemap_overlay/price_map.h"
+#include "studyhost/lib/value_text.h"
 
 namespace bench_suite {
 namespace {
@@ -74,30 +75,13 @@ std::vector<std::int32_t> weekdays_ending(std::int32_t last_day, std::int32_t co
   return days;
 }
 
-std::string date_text(std::int32_t day) {
-  // Civil date from a day count (days since 0000-03-01 in 400-year eras).
-  const std::int64_t z = static_cast<std::int64_t>(day) + 693899;
-  const std::int64_t era = z / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                static_cast<int>(d));
-  return text;
-}
-
 std::string level_response(const std::vector<std::int32_t>& days) {
   std::string body = "{\"message\": \"\", \"data\": [";
   body.reserve(days.size() * 1024 + 64);
   for (std::size_t k = 0; k < days.size(); ++k) {
     if (k > 0) body += ", ";
     const double dir = 4000.0 + static_cast<double>(k % 800) * 1.25;
-    body += "{\"Name\": \"ES\", \"Date\": \"" + date_text(days[k]) + "\"";
+    body += "{\"Name\": \"ES\", \"Date\": \"" + studyhost::date_text(days[k]) + "\"";
     append_price(body, "High", dir + 30.0);
     append_price(body, "Low", dir - 25.5);
     append_price(body, "Close", dir + 2.25);
@@ -123,12 +107,13 @@ std::string bars_csv(const std::vector<studyhost::Bar>& bars) {
   for (const studyhost::Bar& bar : bars) {
     const std::int64_t day = bar.datetime / kDay;
     const std::int64_t seconds = (bar.datetime % kDay) / 1000000;
-    const int written = std::snprintf(
-        line, sizeof line, "%s %02d:%02d:%02d,%.2f,%.2f,%.2f,%.2f,%.0f\n",
-        date_text(static_cast<std::int32_t>(day)).c_str(), static_cast<int>(seconds / 3600),
-        static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
-        static_cast<double>(bar.open), static_cast<double>(bar.high), static_cast<double>(bar.low),
-        static_cast<double>(bar.close), static_cast<double>(bar.volume));
+    const int written =
+        std::snprintf(line, sizeof line, "%s %02d:%02d:%02d,%.2f,%.2f,%.2f,%.2f,%.0f\n",
+                      studyhost::date_text(static_cast<std::int32_t>(day)).c_str(),
+                      static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                      static_cast<int>(seconds % 60), static_cast<double>(bar.open),
+                      static_cast<double>(bar.high), static_cast<double>(bar.low),
+                      static_cast<double>(bar.close), static_cast<double>(bar.volume));
     text.append(line, static_cast<std::size_t>(written));
   }
   return text;

@@ -46,8 +46,6 @@ std::vector<studyhost::Bar> minute_bars(std::int32_t count);
 std::int32_t last_weekday(std::int32_t first_day, std::int32_t count);
 // The `count` weekdays that end on `last_day`, ascending.
 std::vector<std::int32_t> weekdays_ending(std::int32_t last_day, std::int32_t count);
-// "YYYY-MM-DD" of a day number.
-std::string date_text(std::int32_t day);
 
 // A level data service response with one record per day: the 32 price map
 // levels and the High, Low and Close of the period records, all as price

@@ -954,22 +954,32 @@ ChartLayout layout_chart(const ChartPicture& picture, const RenderOptions& optio
   return compute_layout(cr.get(), picture, options);
 }
 
+namespace {
+
+// Paints the chart on a surface just created for `path`; a surface cairo
+// could not create, or a painting that failed, gives the error text.
+bool paint_chart(cairo_surface_t* surface, const ChartPicture& picture,
+                 const RenderOptions& options, const std::string& path, std::string& error) {
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    error = cairo_error(path, cairo_surface_status(surface));
+    return false;
+  }
+  Context cr(cairo_create(surface));
+  Painter(cr.get(), picture, options).paint();
+  if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
+    error = cairo_error(path, cairo_status(cr.get()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool render_png(const ChartPicture& picture, const RenderOptions& options, const std::string& path,
                 std::string& error) {
   if (!sane_size(options, error)) return false;
   Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, options.width, options.height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    error = cairo_error(path, cairo_surface_status(surface.get()));
-    return false;
-  }
-  {
-    Context cr(cairo_create(surface.get()));
-    Painter(cr.get(), picture, options).paint();
-    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
-      error = cairo_error(path, cairo_status(cr.get()));
-      return false;
-    }
-  }
+  if (!paint_chart(surface.get(), picture, options, path, error)) return false;
   const cairo_status_t written = cairo_surface_write_to_png(surface.get(), path.c_str());
   if (written != CAIRO_STATUS_SUCCESS) {
     error = cairo_error(path, written);
@@ -982,18 +992,7 @@ bool render_svg(const ChartPicture& picture, const RenderOptions& options, const
                 std::string& error) {
   if (!sane_size(options, error)) return false;
   Surface surface(cairo_svg_surface_create(path.c_str(), options.width, options.height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    error = cairo_error(path, cairo_surface_status(surface.get()));
-    return false;
-  }
-  {
-    Context cr(cairo_create(surface.get()));
-    Painter(cr.get(), picture, options).paint();
-    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
-      error = cairo_error(path, cairo_status(cr.get()));
-      return false;
-    }
-  }
+  if (!paint_chart(surface.get(), picture, options, path, error)) return false;
   cairo_surface_finish(surface.get());
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
     error = cairo_error(path, cairo_surface_status(surface.get()));

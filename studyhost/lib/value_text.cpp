@@ -73,6 +73,13 @@ std::string date_time_text(std::int64_t datetime, std::int32_t format) {
   return buffer;
 }
 
+std::string date_text(std::int32_t day) {
+  const CivilDate date = civil_from_days(std::int64_t{day} + kHostEpochToUnixDays);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04" PRId64 "-%02u-%02u", date.year, date.month, date.day);
+  return buffer;
+}
+
 std::int64_t shift_date_time(std::int64_t datetime, std::int64_t offset) {
   std::int64_t shifted = 0;
   if (!__builtin_add_overflow(datetime, offset, &shifted)) return shifted;

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "host/study_interface.h"
+#include "studyhost/lib/value_text.h"
 
 namespace studyhost::validate {
 namespace {
@@ -99,23 +100,6 @@ std::vector<Bar> random_bars(Rng& rng, std::int32_t count) {
     t += step;
   }
   return bars;
-}
-
-std::string date_text(std::int32_t day) {
-  // Days since 0000-03-01 of the proleptic Gregorian calendar.
-  const std::int64_t z = static_cast<std::int64_t>(day) - 25569 + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", static_cast<long long>(y),
-                static_cast<long long>(m), static_cast<long long>(d));
-  return buffer;
 }
 
 std::string levels_body(const std::vector<Bar>& bars, Rng& rng) {

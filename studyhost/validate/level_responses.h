@@ -16,9 +16,6 @@ namespace studyhost::validate {
 // `count` bars in time order from a random day, spaced a minute to a day.
 std::vector<Bar> random_bars(Rng& rng, std::int32_t count);
 
-// "YYYY-MM-DD" of a day number (days since 1899-12-30).
-std::string date_text(std::int32_t day);
-
 // A valid response: one record per day of the chart (its latest days) and
 // one before it, each with a name, all price map levels, and high, low and
 // close.

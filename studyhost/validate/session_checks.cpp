@@ -163,6 +163,22 @@ void random_session(const TestContext& context, int variant) {
   context.take_failures(session.checker.failures());
 }
 
+// A chart of kSteadyBars random bars with the study on it, given a symbol
+// and the key, every request answered with a valid response; `test` runs on
+// it and the checker's failures are the test's.
+template <typename Test>
+void steady_session(const TestContext& context, Test test) {
+  const std::unique_ptr<StudyLibrary> library = context.load();
+  if (!library) return;
+  Rng rng = context.rng();
+  StudySession session(random_bars(rng, kSteadyBars));
+  StudyInstance& study = session.add(*library);
+  session.give_plausible_inputs(study);
+  session.transport.answer(levels_body(session.host.bars(), rng));
+  test(rng, session, study);
+  context.take_failures(session.checker.failures());
+}
+
 }  // namespace
 
 void check_random_session_1(const TestContext& context) {
@@ -210,106 +226,87 @@ void check_hostile_responses(const TestContext& context) {
 }
 
 void check_huge_responses(const TestContext& context) {
-  const std::unique_ptr<StudyLibrary> library = context.load();
-  if (!library) return;
-  Rng rng = context.rng();
-  StudySession session(random_bars(rng, kSteadyBars));
-  StudyInstance& study = session.add(*library);
-  session.give_plausible_inputs(study);
-  session.transport.answer(levels_body(session.host.bars(), rng));
-  // Each huge body answers one request only; a study that chains requests
-  // reads it once and small valid bodies after it.
-  for (NamedBody& body : huge_bodies(session.host.bars(), rng)) {
-    session.transport.answer_once(std::move(body.body));
-    session.checker.set_step("full recalculation, response: " + body.name);
-    session.host.full_recalculation();
-    session.settle("response: " + body.name);
-    session.checker.set_step("full recalculation after the response: " + body.name);
-    session.host.full_recalculation();
-    session.settle("valid response after: " + body.name);
-  }
-  context.take_failures(session.checker.failures());
+  steady_session(context, [&](Rng& rng, StudySession& session, StudyInstance&) {
+    // Each huge body answers one request only; a study that chains requests
+    // reads it once and small valid bodies after it.
+    for (NamedBody& body : huge_bodies(session.host.bars(), rng)) {
+      session.transport.answer_once(std::move(body.body));
+      session.checker.set_step("full recalculation, response: " + body.name);
+      session.host.full_recalculation();
+      session.settle("response: " + body.name);
+      session.checker.set_step("full recalculation after the response: " + body.name);
+      session.host.full_recalculation();
+      session.settle("valid response after: " + body.name);
+    }
+  });
 }
 
 void check_full_redraw(const TestContext& context) {
-  const std::unique_ptr<StudyLibrary> library = context.load();
-  if (!library) return;
-  Rng rng = context.rng();
-  StudySession session(random_bars(rng, kSteadyBars));
-  StudyInstance& study = session.add(*library);
-  session.give_plausible_inputs(study);
-  session.transport.answer(levels_body(session.host.bars(), rng));
-  session.checker.set_step("full recalculation");
-  session.host.full_recalculation();
-  session.settle("the download");
-  // Choosing an entry twice puts every switch back: the study's own redraw
-  // must leave exactly as many drawings as before, none of the old set.
-  for (const MenuEntry& entry : session.entries_of(study)) {
-    const std::size_t before = session.checker.drawings_of(study.id());
-    session.checker.set_step("menu choice \"" + entry.text + "\" twice");
-    session.host.choose_menu(entry.id);
-    session.host.choose_menu(entry.id);
-    session.checker.check_now();
-    const std::size_t after = session.checker.drawings_of(study.id());
-    if (after != before) {
-      context.fail("choosing \"" + entry.text + "\" twice leaves " + std::to_string(after) +
-                   " drawings where there were " + std::to_string(before) +
-                   ": a redraw leaves drawings it can no longer delete");
+  steady_session(context, [&](Rng&, StudySession& session, StudyInstance& study) {
+    session.checker.set_step("full recalculation");
+    session.host.full_recalculation();
+    session.settle("the download");
+    // Choosing an entry twice puts every switch back: the study's own redraw
+    // must leave exactly as many drawings as before, none of the old set.
+    for (const MenuEntry& entry : session.entries_of(study)) {
+      const std::size_t before = session.checker.drawings_of(study.id());
+      session.checker.set_step("menu choice \"" + entry.text + "\" twice");
+      session.host.choose_menu(entry.id);
+      session.host.choose_menu(entry.id);
+      session.checker.check_now();
+      const std::size_t after = session.checker.drawings_of(study.id());
+      if (after != before) {
+        context.fail("choosing \"" + entry.text + "\" twice leaves " + std::to_string(after) +
+                     " drawings where there were " + std::to_string(before) +
+                     ": a redraw leaves drawings it can no longer delete");
+      }
     }
-  }
-  context.take_failures(session.checker.failures());
+  });
 }
 
 void check_repeated_cycles(const TestContext& context) {
-  const std::unique_ptr<StudyLibrary> library = context.load();
-  if (!library) return;
-  Rng rng = context.rng();
-  StudySession session(random_bars(rng, kSteadyBars));
-  StudyInstance& study = session.add(*library);
-  session.give_plausible_inputs(study);
-  session.transport.answer(levels_body(session.host.bars(), rng));
-
-  std::size_t drawings = 0;
-  std::size_t entries = 0;
-  auto cycle = [&](int n) {
-    session.checker.set_step("cycle " + std::to_string(n) + ": full recalculation");
-    session.host.full_recalculation();
-    session.settle("cycle " + std::to_string(n) + ": download");
-    for (const MenuEntry& entry : session.entries_of(study)) {
-      session.checker.set_step("cycle " + std::to_string(n) + ": menu choice twice");
-      session.host.choose_menu(entry.id);
-      session.host.choose_menu(entry.id);
+  steady_session(context, [&](Rng&, StudySession& session, StudyInstance& study) {
+    std::size_t drawings = 0;
+    std::size_t entries = 0;
+    auto cycle = [&](int n) {
+      session.checker.set_step("cycle " + std::to_string(n) + ": full recalculation");
+      session.host.full_recalculation();
+      session.settle("cycle " + std::to_string(n) + ": download");
+      for (const MenuEntry& entry : session.entries_of(study)) {
+        session.checker.set_step("cycle " + std::to_string(n) + ": menu choice twice");
+        session.host.choose_menu(entry.id);
+        session.host.choose_menu(entry.id);
+      }
+      session.checker.set_step("cycle " + std::to_string(n) + ": update of the last bar");
+      session.host.update_last_bar();
+      session.checker.check_now();
+      const std::size_t now_drawings = session.checker.drawings_of(study.id());
+      const std::size_t now_entries = session.checker.menu_entries_of(study.id());
+      if (n > 0 && (now_drawings != drawings || now_entries != entries)) {
+        context.fail("cycle " + std::to_string(n) + " ends with " + std::to_string(now_drawings) +
+                     " drawings and " + std::to_string(now_entries) + " menu entries, cycle " +
+                     std::to_string(n - 1) + " with " + std::to_string(drawings) + " and " +
+                     std::to_string(entries));
+      }
+      drawings = now_drawings;
+      entries = now_entries;
+    };
+    int n = 0;
+    for (; n < kWarmupCycles; ++n) cycle(n);
+    const std::size_t heap_before = heap_in_use();
+    const std::size_t host_before = host_text_bytes(study);
+    for (int i = 0; i < kMeasuredCycles && !session.checker.failed(); ++i, ++n) cycle(n);
+    const std::size_t heap_after = heap_in_use();
+    const std::size_t host_growth = host_text_bytes(study) - host_before;
+    const std::size_t allowed = 2 * host_growth + kMeasuredCycles * kBytesPerCycle + kHeapSlack;
+    if (heap_after > heap_before + allowed) {
+      context.fail("the heap grew by " + std::to_string(heap_after - heap_before) + " bytes over " +
+                   std::to_string(kMeasuredCycles) + " identical cycles (the host's own log and " +
+                   "requests account for " + std::to_string(host_growth) + ")");
     }
-    session.checker.set_step("cycle " + std::to_string(n) + ": update of the last bar");
-    session.host.update_last_bar();
-    session.checker.check_now();
-    const std::size_t now_drawings = session.checker.drawings_of(study.id());
-    const std::size_t now_entries = session.checker.menu_entries_of(study.id());
-    if (n > 0 && (now_drawings != drawings || now_entries != entries)) {
-      context.fail("cycle " + std::to_string(n) + " ends with " + std::to_string(now_drawings) +
-                   " drawings and " + std::to_string(now_entries) + " menu entries, cycle " +
-                   std::to_string(n - 1) + " with " + std::to_string(drawings) + " and " +
-                   std::to_string(entries));
-    }
-    drawings = now_drawings;
-    entries = now_entries;
-  };
-  int n = 0;
-  for (; n < kWarmupCycles; ++n) cycle(n);
-  const std::size_t heap_before = heap_in_use();
-  const std::size_t host_before = host_text_bytes(study);
-  for (int i = 0; i < kMeasuredCycles && !session.checker.failed(); ++i, ++n) cycle(n);
-  const std::size_t heap_after = heap_in_use();
-  const std::size_t host_growth = host_text_bytes(study) - host_before;
-  const std::size_t allowed = 2 * host_growth + kMeasuredCycles * kBytesPerCycle + kHeapSlack;
-  if (heap_after > heap_before + allowed) {
-    context.fail("the heap grew by " + std::to_string(heap_after - heap_before) + " bytes over " +
-                 std::to_string(kMeasuredCycles) + " identical cycles (the host's own log and " +
-                 "requests account for " + std::to_string(host_growth) + ")");
-  }
-  context.note(std::to_string(drawings) + " drawings and " + std::to_string(entries) +
-               " menu entries after each cycle");
-  context.take_failures(session.checker.failures());
+    context.note(std::to_string(drawings) + " drawings and " + std::to_string(entries) +
+                 " menu entries after each cycle");
+  });
 }
 
 }  // namespace studyhost::validate
