@@ -35,7 +35,7 @@ void* open_library(const std::string& path, std::string* why) {
   SetThreadErrorMode(previous_mode, nullptr);
   if (module == nullptr) {
     *why = "Windows error " + std::to_string(code);
-    if (code == ERROR_MOD_NOT_FOUND) *why += ": a library it depends on is missing";
+    if (code == ERROR_MOD_NOT_FOUND) *why = "a library it depends on is missing, " + *why;
   }
   return reinterpret_cast<void*>(module);
 #else

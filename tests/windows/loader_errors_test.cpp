@@ -72,6 +72,9 @@ TEST(WindowsLibraryLoader, NamesThePathAndTheWindowsErrorOfAFileWindowsCannotLoa
       EXPECT_GT(code, 0) << error;
     }
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    if (c.code == 126) {
+      EXPECT_NE(error.find("a library it depends on is missing"), std::string::npos) << error;
+    }
   }
   for (const fs::path& path : {text, empty, truncated}) fs::remove(path);
 }
