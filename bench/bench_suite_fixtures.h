@@ -92,6 +92,28 @@ struct CaseEntry {
   CaseFactory factory;
 };
 
+// A chart with one study on it, its downloads answered by a scripted
+// transport. The host goes before the library and the transport.
+struct Chart {
+  studyhost::ScriptedTransport transport;
+  std::unique_ptr<studyhost::StudyLibrary> library;
+  std::unique_ptr<studyhost::Host> host;
+  studyhost::StudyInstance* study = nullptr;
+
+  Chart(std::unique_ptr<studyhost::StudyLibrary> study_library, std::int32_t bars)
+      : library(std::move(study_library)), host(std::make_unique<studyhost::Host>(transport)) {
+    host->set_bars(minute_bars(bars));
+    study = &host->add_study(*library);
+  }
+
+  // A tick: the last bar's close moves and the study is called for it.
+  void tick() {
+    studyhost::Bar last = host->bars().back();
+    last.close = last.close == last.high ? last.low : last.high;
+    host->change_last_bar(last);
+  }
+};
+
 // Every case of the suite, in the order registered.
 std::vector<CaseEntry>& cases();
 

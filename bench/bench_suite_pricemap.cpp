@@ -8,29 +8,10 @@
 namespace bench_suite {
 namespace {
 
-// A chart with one study on it, its downloads answered by a scripted
-// transport. The host goes before the library and the transport.
-struct Chart {
-  studyhost::ScriptedTransport transport;
-  std::unique_ptr<studyhost::StudyLibrary> library;
-  std::unique_ptr<studyhost::Host> host;
-  studyhost::StudyInstance* study = nullptr;
-
-  Chart(std::unique_ptr<studyhost::StudyLibrary> study_library, std::int32_t bars)
-      : library(std::move(study_library)), host(std::make_unique<studyhost::Host>(transport)) {
-    host->set_bars(minute_bars(bars));
-    study = &host->add_study(*library);
-  }
-
-  // A tick: the last bar's close moves and the study is called for it.
-  void tick() {
-    studyhost::Bar last = host->bars().back();
-    last.close = last.close == last.high ? last.low : last.high;
-    host->change_last_bar(last);
-  }
-
-  float level_value(std::int32_t bar) { return host::element(study->subgraph(10).values, bar); }
-};
+// The price map study's first level value subgraph at a bar.
+float level_value(Chart& chart, std::int32_t bar) {
+  return host::element(chart.study->subgraph(10).values, bar);
+}
 
 // The price map study with the ten-year daily map downloaded and drawn.
 std::unique_ptr<Chart> price_map_chart(std::int32_t bars, bool per_period) {
@@ -48,7 +29,7 @@ std::unique_ptr<Chart> price_map_chart(std::int32_t bars, bool per_period) {
     chart->host->full_recalculation();
     settle(*chart->host);
   }
-  if (chart->level_value(bars - 1) == 0.0f || chart->host->drawings().size() < 2) {
+  if (level_value(*chart, bars - 1) == 0.0f || chart->host->drawings().size() < 2) {
     throw std::runtime_error("the price map study drew nothing");
   }
   return chart;

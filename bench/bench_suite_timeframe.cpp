@@ -15,19 +15,6 @@ constexpr int kTimeframes = 5;
 // Record dates well inside the chart, so every kind of period lands on bars.
 constexpr std::int32_t kRecordWeekday = 400;
 
-struct Chart {
-  studyhost::ScriptedTransport transport;
-  std::unique_ptr<studyhost::StudyLibrary> library;
-  std::unique_ptr<studyhost::Host> host;
-  studyhost::StudyInstance* study = nullptr;
-
-  Chart(std::unique_ptr<studyhost::StudyLibrary> study_library, std::int32_t bars)
-      : library(std::move(study_library)), host(std::make_unique<studyhost::Host>(transport)) {
-    host->set_bars(minute_bars(bars));
-    study = &host->add_study(*library);
-  }
-};
-
 // The pass with all five records filled runs on the call that reads the
 // last response of a download cycle: every bar is rewritten then. Each run
 // is that call; the full recalculation and the first four responses before
