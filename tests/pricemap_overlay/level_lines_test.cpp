@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "pricemap_overlay/level_lines.h"
-#include "test_level_lines_chart.h"
+#include "level_lines_chart.h"
 
 namespace pricemap {
 namespace {

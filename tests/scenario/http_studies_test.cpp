@@ -15,7 +15,7 @@
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
 #include "studyhost/lib/studyhost.h"
-#include "test_http_fixture.h"
+#include "http_fixture.h"
 
 namespace {
 

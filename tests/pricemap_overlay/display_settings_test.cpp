@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "pricemap_overlay/display_settings.h"
-#include "test_level_lines_chart.h"
+#include "level_lines_chart.h"
 
 namespace pricemap {
 namespace {

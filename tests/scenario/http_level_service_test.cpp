@@ -10,7 +10,7 @@
 
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
-#include "test_http_fixture.h"
+#include "http_fixture.h"
 
 namespace {
 
