@@ -1,5 +1,7 @@
 #include "host/drawing_record.h"
 
+#include "host/study_interface.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -25,7 +27,7 @@ void init(DrawingRecord& r) {
   r.version = kInterfaceVersion;
   r.font_face = make_host_string();
   r.second_color = kUnsetColor;
-  r.label_setting_c = 0;
+  r.user_drawn = 0;
   r.third_text = make_host_string();
   std::memset(r.reserved_944, 0, sizeof r.reserved_944);
   // The tail stays 0xFF: the host reads it as unset for version 2561 and later.

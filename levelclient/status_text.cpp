@@ -10,13 +10,13 @@ namespace levelclient {
 namespace {
 
 // Top-left of the chart area, read by the host as relative coordinates with
-// the status setting below.
+// relative vertical values set below.
 constexpr float kStatusVertical = 98.0f;
 constexpr std::int64_t kStatusHorizontal = host::kMicrosPerDay;
 constexpr std::int32_t kStatusFontSize = 13;
 constexpr std::int32_t kStatusAlignment = 0;
 constexpr std::uint16_t kStatusLineWidth = 5;
-constexpr std::int32_t kStatusSetting = 1;
+constexpr std::int32_t kStatusRelativeVertical = 1;
 
 }  // namespace
 
@@ -37,7 +37,7 @@ void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* 
   record.begin_datetime = kStatusHorizontal;
   record.add_mode = host::kAddOrUpdate;
   record.line_width = kStatusLineWidth;
-  record.status_setting = kStatusSetting;
+  record.relative_vertical = kStatusRelativeVertical;
   // One status text per study instance: each status replaces the last one.
   if (status_id != 0) record.identifier = status_id;
 

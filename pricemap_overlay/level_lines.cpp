@@ -118,7 +118,7 @@ std::int32_t draw_band(host::StudyInterface& sc, const Period& p, float from, fl
   r.begin_price = from;
   r.end_price = to;
   r.second_color = color;
-  r.band_setting = kBandTransparency;
+  r.transparency_percent = kBandTransparency;
   r.line_width = kOffsetLineWidth;
   r.line_style = kOffsetLineStyle;
   return submit(sc, r);
@@ -139,9 +139,9 @@ std::int32_t draw_label(host::StudyInterface& sc, const Period& p, const Display
   host::assign(r.text, text.c_str(), text.size());
   r.font_size = kLabelFontSize;
   host::assign(r.font_face, kLabelFontFace);
-  r.label_setting_a = 1;
-  r.label_setting_b = 1;
-  r.label_setting_c = 0;
+  r.reverse_text_color = 1;
+  r.bold = 1;
+  r.user_drawn = 0;
   if (s.label_side == kLabelsLeft) {
     r.text_alignment = kAlignBottomLeft;
     r.begin_bar = p.first_bar;

@@ -1,9 +1,10 @@
-// Entry of the price map overlay study: the three exports, the declaration of
-// the inputs, and the ordered steps of every later call.
+// Entry of the price map overlay study: the declaration of the inputs, and the
+// ordered steps of every later call.
 #include <array>
 #include <cstdint>
 
-#include "host/export.h"
+#include "pricemap_overlay/study_entry.h"
+
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
 #include "pricemap_overlay/bar_calls.h"
@@ -14,7 +15,6 @@
 namespace pricemap {
 namespace {
 
-constexpr const char* kStudyName = "QLX PRICEMAP OVERLAY";
 constexpr const char* kStyleEntries = "Solid;Dash;Dot;DashDot;DashDotDot";
 
 struct InputDeclaration {
@@ -153,22 +153,14 @@ void run_call(host::StudyInterface& sc) {
 }
 
 }  // namespace
-}  // namespace pricemap
-
-QLX_EXPORT int scdll_DLLVersion() {
-  return host::kInterfaceVersion;
-}
-
-QLX_EXPORT const char* scdll_DLLName() {
-  return pricemap::kStudyName;
-}
 
 // Nothing may leave the study function: a failure ends the call, and the
 // next call starts from the persistent slots as they are.
-QLX_EXPORT void scsf_qlx_pricemap_overlay(host::StudyInterface* sc) {
-  if (sc == nullptr) return;
+void run_study(host::StudyInterface& sc) noexcept {
   try {
-    pricemap::run_call(*sc);
+    run_call(sc);
   } catch (...) {
   }
 }
+
+}  // namespace pricemap

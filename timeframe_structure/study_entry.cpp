@@ -1,5 +1,6 @@
-// The library's three exports and the ordered steps of one call of the study.
-#include "host/export.h"
+// The ordered steps of one call of the timeframe structure study.
+#include "timeframe_structure/study_entry.h"
+
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
 #include "levelclient/request_cycle.h"
@@ -81,23 +82,15 @@ void run_call(host::StudyInterface& sc) {
 }
 
 }  // namespace
-}  // namespace timeframe
 
-QLX_EXPORT int scdll_DLLVersion() {
-  return host::kInterfaceVersion;
-}
-
-QLX_EXPORT const char* scdll_DLLName() {
-  return timeframe::kStudyName;
-}
-
-QLX_EXPORT void scsf_qlx_timeframe_structure(host::StudyInterface* sc) {
-  if (sc == nullptr) return;
-  sc->entry_marker = timeframe::kEntryMarker;
+void run_study(host::StudyInterface& sc) noexcept {
+  sc.entry_marker = kEntryMarker;
   try {
-    timeframe::run_call(*sc);
+    run_call(sc);
   } catch (...) {
     // Nothing may cross into the host. What can still throw here is running
     // out of memory; the next chart update runs the call again.
   }
 }
+
+}  // namespace timeframe

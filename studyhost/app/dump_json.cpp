@@ -108,8 +108,8 @@ json drawing_json(const DrawingState& d) {
   if (!d.font_face.empty()) item["font_face"] = d.font_face;
   add_int("alignment", d.text_alignment, -1);
   add_int("region", d.region, -1);
-  add_int("band", d.band_setting, -1);
-  add_int("status", d.status_setting, -1);
+  add_int("band", d.transparency_percent, -1);
+  add_int("status", d.relative_vertical, -1);
   return item;
 }
 

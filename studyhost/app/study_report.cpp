@@ -7,7 +7,7 @@
 namespace studyhost::app {
 namespace {
 
-// The status setting that places a text by relative coordinates.
+// Relative vertical values: the text is placed by relative coordinates.
 constexpr std::int32_t kStatusRelative = 1;
 
 }  // namespace
@@ -16,7 +16,7 @@ std::string status_text_of(const Host& host, const StudyInstance& instance) {
   std::string text;
   for (const auto& [id, drawing] : host.drawings()) {
     if (drawing.owner == instance.id() && drawing.kind == host::kDrawingText &&
-        drawing.status_setting == kStatusRelative) {
+        drawing.relative_vertical == kStatusRelative) {
       text = drawing.text;  // the newest status drawing wins
     }
   }

@@ -27,7 +27,7 @@ void take_text(std::string& field, const host::HostString& value) {
 
 void take_fields(DrawingState& d, const host::DrawingRecord& r) {
   take_int(d.kind, r.kind, host::kDrawingNone);
-  // Chart number, begin and end date-times and label setting C start at 0 in a
+  // Chart number, begin and end date-times and the user-drawn flag start at 0 in a
   // fresh request, so 0 is their unset marker: an update that only extends a
   // line keeps its anchor.
   take_int(d.chart_number, r.chart_number, 0);
@@ -38,11 +38,11 @@ void take_fields(DrawingState& d, const host::DrawingRecord& r) {
   take_int(d.line_width, word_or_unset(r.line_width), -1);
   take_int(d.line_style, word_or_unset(r.line_style), -1);
   take_int(d.text_alignment, r.text_alignment, -1);
-  take_int(d.band_setting, r.band_setting, -1);
-  take_int(d.status_setting, r.status_setting, -1);
-  take_int(d.label_a, r.label_setting_a, -1);
-  take_int(d.label_b, r.label_setting_b, -1);
-  take_int(d.label_c, r.label_setting_c, 0);
+  take_int(d.transparency_percent, r.transparency_percent, -1);
+  take_int(d.relative_vertical, r.relative_vertical, -1);
+  take_int(d.reverse_text_color, r.reverse_text_color, -1);
+  take_int(d.bold, r.bold, -1);
+  take_int(d.user_drawn, r.user_drawn, 0);
   if (!unset_float(r.begin_price)) {
     d.begin_price = r.begin_price;
     d.has_begin_price = true;

@@ -22,11 +22,11 @@ struct DrawingState {
   std::int32_t line_width = -1;  // -1 while unset
   std::int32_t line_style = -1;  // -1 while unset
   std::int32_t text_alignment = -1;
-  std::int32_t band_setting = -1;
-  std::int32_t status_setting = -1;
-  std::int32_t label_a = -1;
-  std::int32_t label_b = -1;
-  std::int32_t label_c = 0;
+  std::int32_t transparency_percent = -1;
+  std::int32_t relative_vertical = -1;
+  std::int32_t reverse_text_color = -1;
+  std::int32_t bold = -1;
+  std::int32_t user_drawn = 0;
   float begin_price = 0.0f;  // meaningful when has_begin_price
   float end_price = 0.0f;    // meaningful when has_end_price
   bool has_begin_price = false;

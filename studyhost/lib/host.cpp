@@ -71,6 +71,14 @@ StudyInstance& Host::add_study(const StudyLibrary& library) {
   record.first_bar_to_update = 0;
   call_study(instance);
   record.defaults_call = 0;
+  if (!instance.declared_anything()) {
+    // A library built for another host's structure finds no studyhost
+    // header in the record and returns at once; running it on would only
+    // show an empty study.
+    instances_.pop_back();
+    throw NotAStudyForThisHost(library.path() +
+                               ": not a study for this host (its defaults call declared nothing)");
+  }
   return instance;
 }
 

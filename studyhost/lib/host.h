@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -18,6 +19,12 @@
 #include "studyhost/lib/transport.h"
 
 namespace studyhost {
+
+// A library whose defaults call declared nothing: built for another host.
+class NotAStudyForThisHost : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class Host {
  public:
@@ -38,7 +45,8 @@ class Host {
 
   // Adds an instance of the library (which must outlive the host: the host
   // gives remaining studies their last call when it goes) and gives it its
-  // defaults call.
+  // defaults call. Throws NotAStudyForThisHost, naming the file, when the
+  // defaults call declared nothing (a library built for another host).
   StudyInstance& add_study(const StudyLibrary& library);
   // Its last call; the instance, its drawings and menu entries then go.
   void remove_study(StudyInstance& instance);

@@ -36,6 +36,8 @@ constexpr Rgb kFallbackDrawing{0.85, 0.85, 0.85};
 constexpr Rgb kLightBackdrop{0.88, 0.89, 0.92};
 // Text colours darker than this get a light backdrop.
 constexpr double kDarkInk = 0.25;
+// A reversed text on a fill darker than this is written in a light colour.
+constexpr double kReversedLightInk = 0.45;
 constexpr const char* kUiFont = "DejaVu Sans";
 constexpr double kPi = std::numbers::pi;
 
@@ -68,7 +70,7 @@ constexpr std::int32_t kAlignRight = 2;
 constexpr std::int32_t kAlignVerticalCentre = 4;
 constexpr std::int32_t kAlignBottom = 8;
 
-// A status setting of 1 places a text by relative coordinates: the price is
+// Relative vertical values (1) place a text by relative coordinates: the price is
 // the height in percent from the bottom, the date-time in days the distance
 // in percent from the left.
 constexpr std::int32_t kStatusRelative = 1;
@@ -195,7 +197,7 @@ double font_px(std::int32_t points) {
 }
 
 bool is_status(const DrawingState& d) {
-  return d.kind == host::kDrawingText && d.status_setting == kStatusRelative;
+  return d.kind == host::kDrawingText && d.relative_vertical == kStatusRelative;
 }
 
 // Bars right of the last bar that a text anchored at begin date-time -k days
@@ -268,7 +270,7 @@ ChartLayout compute_layout(cairo_t* cr, const ChartPicture& p, const RenderOptio
     // rather than squeezing the bars away.
     if (k > shown) continue;
     offset_bars = std::max(offset_bars, k);
-    select_font(cr, d.font_face, font_px(d.font_size));
+    select_font(cr, d.font_face, font_px(d.font_size), d.bold == 1);
     label_room = std::max(label_room, measure(cr, drawable_text(d.text)).width);
   }
   const double plot_width = l.plot_right - l.plot_left;
@@ -609,10 +611,11 @@ class Painter {
     const double y0 = std::clamp(std::min(ya, yb), top, bottom);
     const double y1 = std::clamp(std::max(ya, yb), top, bottom);
     if (x1 <= x0 || y1 < y0) return;
-    // The band setting is the fill's transparency in percent; unset or out
+    // The transparency is the fill's, in percent; unset or out
     // of range fills opaque.
-    const double alpha =
-        d.band_setting >= 0 && d.band_setting <= 100 ? 1.0 - d.band_setting / 100.0 : 1.0;
+    const double alpha = d.transparency_percent >= 0 && d.transparency_percent <= 100
+                             ? 1.0 - d.transparency_percent / 100.0
+                             : 1.0;
     const std::uint32_t fill = d.second_color != host::kUnsetColor ? d.second_color : d.color;
     set_rgb(cr_, drawing_rgb(fill), alpha);
     cairo_rectangle(cr_, x0, y0, x1 - x0, std::max(y1 - y0, 1.0));
@@ -633,10 +636,12 @@ class Painter {
 
   // Places a text by its alignment bits around the anchor point. A text in
   // a dark colour gets a light backdrop so it reads on the dark chart; a
-  // second colour frames the text.
+  // second colour frames the text. Reversed, the text's colour fills the box
+  // and the text takes the second colour, or a light or dark colour that
+  // reads on that fill.
   void place_text(const std::string& text, const TextSize& s, double x, double y,
-                  std::int32_t alignment, std::uint32_t colour, std::uint32_t frame) {
-    const std::int32_t a = alignment >= 0 ? alignment : 0;
+                  const DrawingState& d) {
+    const std::int32_t a = d.text_alignment >= 0 ? d.text_alignment : 0;
     double left = x;
     if ((a & kAlignRight) != 0) {
       left = x - s.width;
@@ -651,18 +656,25 @@ class Painter {
       top = y - height / 2;
     }
     if (!finite(left) || !finite(top)) return;
-    const Rgb ink = drawing_rgb(colour);
-    const bool dark = luminance(ink) < kDarkInk;
-    if (dark || frame != host::kUnsetColor) {
+    const bool reversed = d.reverse_text_color == 1;
+    const bool framed = !reversed && d.second_color != host::kUnsetColor;
+    Rgb ink = drawing_rgb(d.color);
+    const bool dark = !reversed && luminance(ink) < kDarkInk;
+    if (reversed || dark || framed) {
       rounded_box(left - 5, top - 2, s.width + 10, height + 4, 3);
-      if (dark) {
+      if (reversed) {
+        set_rgb(cr_, ink);
+        ink = d.second_color != host::kUnsetColor  ? rgb_of(d.second_color)
+              : luminance(ink) < kReversedLightInk ? kLightBackdrop
+                                                   : kBackground;
+      } else if (dark) {
         set_rgb(cr_, kLightBackdrop, 0.88);
       } else {
         set_rgb(cr_, kBackground, 0.75);
       }
       cairo_fill_preserve(cr_);
-      if (frame != host::kUnsetColor) {
-        set_rgb(cr_, rgb_of(frame));
+      if (framed) {
+        set_rgb(cr_, rgb_of(d.second_color));
         cairo_set_line_width(cr_, 1.5);
         cairo_stroke(cr_);
       }
@@ -693,8 +705,8 @@ class Painter {
       return;
     }
     const std::string shown = drawable_text(d.text);
-    select_font(cr_, d.font_face, font_px(d.font_size));
-    place_text(shown, measure(cr_, shown), x, y, d.text_alignment, d.color, d.second_color);
+    select_font(cr_, d.font_face, font_px(d.font_size), d.bold == 1);
+    place_text(shown, measure(cr_, shown), x, y, d);
   }
 
   void status_text(const DrawingState& d) {
@@ -706,8 +718,8 @@ class Painter {
     if (!finite(across) || !finite(up)) return;
     const double x = l_.plot_left + plot_width() * std::clamp(across, 0.0, 100.0) / 100.0 + 6;
     const double y = l_.plot_bottom - plot_height() * std::clamp(up, 0.0, 100.0) / 100.0 + 6;
-    select_font(cr_, d.font_face, font_px(d.font_size), true);
-    place_text(shown, measure(cr_, shown), x, y, d.text_alignment, d.color, d.second_color);
+    select_font(cr_, d.font_face, font_px(d.font_size), d.bold == 1);
+    place_text(shown, measure(cr_, shown), x, y, d);
   }
 
   // One stretch of a subgraph line at one value, for its label.

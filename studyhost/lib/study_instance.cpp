@@ -186,6 +186,16 @@ bool StudyInstance::subgraph_listed(std::int32_t index) const {
   return !host::is_empty(subgraphs_[i].name) || values_filled_[i];
 }
 
+bool StudyInstance::declared_anything() const {
+  if (!host::is_empty(record_.study_name)) return true;
+  const bool any_input = std::any_of(inputs_.begin(), inputs_.end(),
+                                     [](const host::InputSlot& slot) { return slot.kind != 0; });
+  const bool any_subgraph =
+      std::any_of(subgraphs_.begin(), subgraphs_.end(),
+                  [](const host::SubgraphSlot& slot) { return !host::is_empty(slot.name); });
+  return any_input || any_subgraph;
+}
+
 std::int32_t StudyInstance::persistent_int(std::int32_t key) const {
   if (direct_key(key)) return direct_ints_[static_cast<std::size_t>(key)];
   const auto it = int_cells_.find(key);

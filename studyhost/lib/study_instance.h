@@ -52,6 +52,9 @@ class StudyInstance {
   // Listed when the study declared it (gave it a name) or wrote its values.
   bool subgraph_listed(std::int32_t index) const;
 
+  // Whether the study gave itself a name or declared an input or subgraph.
+  bool declared_anything() const;
+
   // Persistent cells: 0 / null for a key never used.
   std::int32_t persistent_int(std::int32_t key) const;
   void* persistent_pointer(std::int32_t key) const;

@@ -33,11 +33,11 @@ std::string describe(const DrawingState& d) {
   std::ostringstream out;
   out << d.kind << '|' << d.chart_number << '|' << d.begin_bar << '|' << d.end_bar << '|'
       << d.region << '|' << d.font_size << '|' << d.line_width << '|' << d.line_style << '|'
-      << d.text_alignment << '|' << d.band_setting << '|' << d.status_setting << '|' << d.label_a
-      << '|' << d.label_b << '|' << d.label_c << '|' << d.has_begin_price << d.begin_price << '|'
-      << d.has_end_price << d.end_price << '|' << d.color << '|' << d.second_color << '|'
-      << d.begin_datetime << '|' << d.end_datetime << '|' << d.text << '|' << d.font_face << '|'
-      << d.third_text;
+      << d.text_alignment << '|' << d.transparency_percent << '|' << d.relative_vertical << '|'
+      << d.reverse_text_color << '|' << d.bold << '|' << d.user_drawn << '|' << d.has_begin_price
+      << d.begin_price << '|' << d.has_end_price << d.end_price << '|' << d.color << '|'
+      << d.second_color << '|' << d.begin_datetime << '|' << d.end_datetime << '|' << d.text << '|'
+      << d.font_face << '|' << d.third_text;
   return out.str();
 }
 

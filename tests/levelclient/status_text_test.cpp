@@ -32,13 +32,13 @@ TEST(ShowStatus, FillsOneTextDrawingAtTheTopLeftOfTheChart) {
   EXPECT_EQ(r.begin_datetime, 86400000000LL);
   EXPECT_EQ(r.add_mode, 3);
   EXPECT_EQ(r.line_width, 5);
-  EXPECT_EQ(r.status_setting, 1);
+  EXPECT_EQ(r.relative_vertical, 1);
   // Everything else stays at its unset marker.
   EXPECT_EQ(r.record_size, 992);
   EXPECT_EQ(r.version, 2628);
   EXPECT_TRUE(host::is_unset_price(r.end_price));
   EXPECT_EQ(r.line_style, 0xFFFF);
-  EXPECT_EQ(r.band_setting, -1);
+  EXPECT_EQ(r.transparency_percent, -1);
   EXPECT_EQ(r.begin_bar, -1);
   EXPECT_EQ(status_id, 1);
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "pricemap_overlay/level_lines.h"
 #include "level_lines_chart.h"
+#include "pricemap_overlay/level_lines.h"
 
 namespace pricemap {
 namespace {
@@ -96,9 +96,9 @@ TEST(LevelLines, KeyLevelDrawsLineLabelVarLinesAdBandsAndMsdLinesInThatOrder) {
   EXPECT_EQ(label.region, 0);
   EXPECT_EQ(label.font_size, 12);
   EXPECT_EQ(label.font_face, "Ariel");
-  EXPECT_EQ(label.label_a, 1);
-  EXPECT_EQ(label.label_b, 1);
-  EXPECT_EQ(label.label_c, 0);
+  EXPECT_EQ(label.reverse_text_color, 1);
+  EXPECT_EQ(label.bold, 1);
+  EXPECT_EQ(label.user_drawn, 0);
   EXPECT_EQ(label.line_width, -1);
 
   const float offsets[] = {0.5f, -0.5f};
@@ -124,7 +124,7 @@ TEST(LevelLines, KeyLevelDrawsLineLabelVarLinesAdBandsAndMsdLinesInThatOrder) {
     EXPECT_EQ(band.end_price, 4512.25f + 2.5f * offsets[i]);
     EXPECT_EQ(band.color, up_pivot);
     EXPECT_EQ(band.second_color, up_pivot);
-    EXPECT_EQ(band.band_setting, 75);
+    EXPECT_EQ(band.transparency_percent, 75);
     EXPECT_EQ(band.line_width, 1);
     EXPECT_EQ(band.line_style, 2);
     EXPECT_EQ(band.begin_bar, 1);

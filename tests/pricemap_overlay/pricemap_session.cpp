@@ -30,7 +30,7 @@ void PriceMapSession::settle() {
 
 const studyhost::DrawingState* PriceMapSession::status() const {
   for (const auto& [id, drawing] : host->drawings()) {
-    if (drawing.owner == study->id() && drawing.status_setting == 1) return &drawing;
+    if (drawing.owner == study->id() && drawing.relative_vertical == 1) return &drawing;
   }
   return nullptr;
 }
@@ -43,7 +43,7 @@ std::string PriceMapSession::status_text() const {
 std::vector<studyhost::DrawingState> PriceMapSession::level_drawings() const {
   std::vector<studyhost::DrawingState> result;
   for (const auto& [id, drawing] : host->drawings()) {
-    if (drawing.owner == study->id() && drawing.status_setting != 1) result.push_back(drawing);
+    if (drawing.owner == study->id() && drawing.relative_vertical != 1) result.push_back(drawing);
   }
   return result;
 }

@@ -150,7 +150,7 @@ TEST_F(Render, ABandWithSetting75IsFilledAtAQuarterOfItsColour) {
   band.end_price = 101.0f;
   band.has_begin_price = band.has_end_price = true;
   band.second_color = 0x00FFFFFF;
-  band.band_setting = 75;
+  band.transparency_percent = 75;
   band.begin_bar = 10;
   band.end_bar = 39;
   p.drawings.push_back(band);

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "http_fixture.h"
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
 #include "studyhost/lib/studyhost.h"
-#include "http_fixture.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ struct Chart {
 
   std::string status_text() const {
     for (const auto& [id, drawing] : host->drawings()) {
-      if (drawing.owner == study->id() && drawing.status_setting == 1) return drawing.text;
+      if (drawing.owner == study->id() && drawing.relative_vertical == 1) return drawing.text;
     }
     return "<no status>";
   }
@@ -81,7 +81,7 @@ struct Chart {
   std::size_t level_drawings() const {
     std::size_t n = 0;
     for (const auto& [id, drawing] : host->drawings()) {
-      n += drawing.owner == study->id() && drawing.status_setting != 1 ? 1 : 0;
+      n += drawing.owner == study->id() && drawing.relative_vertical != 1 ? 1 : 0;
     }
     return n;
   }

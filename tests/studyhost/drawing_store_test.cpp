@@ -45,8 +45,8 @@ TEST(DrawingStore, UpdateChangesOnlyTheFieldsThatAreSet) {
   r.line_width = 2;
   r.line_style = host::kLineDash;
   r.begin_datetime = 45000 * host::kMicrosPerDay;
-  r.band_setting = 75;
-  r.label_setting_a = 1;
+  r.transparency_percent = 75;
+  r.reverse_text_color = 1;
   host::assign(r.text, "UT1");
   host::assign(r.font_face, "Ariel");
   const std::int32_t id = store.add_or_update(r, 4);
@@ -70,8 +70,8 @@ TEST(DrawingStore, UpdateChangesOnlyTheFieldsThatAreSet) {
   EXPECT_EQ(d.line_width, 2);
   EXPECT_EQ(d.line_style, host::kLineDash);
   EXPECT_EQ(d.begin_datetime, 45000 * host::kMicrosPerDay);
-  EXPECT_EQ(d.band_setting, 75);
-  EXPECT_EQ(d.label_a, 1);
+  EXPECT_EQ(d.transparency_percent, 75);
+  EXPECT_EQ(d.reverse_text_color, 1);
   EXPECT_EQ(d.text, "UT1");
   EXPECT_EQ(d.font_face, "Ariel");
 

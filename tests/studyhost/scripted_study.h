@@ -39,6 +39,9 @@ inline void scripted_study_function(host::StudyInterface* sc) {
   scripted_study().calls.push_back(SeenCall{instance->id(), sc->defaults_call, sc->last_call,
                                             sc->current_index, sc->first_bar_to_update,
                                             sc->bar_count, sc->chosen_menu_id});
+  // Every study names itself in its defaults call; the host takes one that
+  // declares nothing for a library built for another host.
+  if (sc->defaults_call != 0) host::assign(sc->study_name, "Scripted Study");
   if (scripted_study().body) scripted_study().body(*sc);
 }
 
