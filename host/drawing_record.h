@@ -25,6 +25,14 @@ enum DrawingKind : std::int32_t {
   kDrawingBand = 12,
 };
 
+// Text alignment bits (the Windows text-format flags); 0 is left and top.
+enum TextAlignment : std::int32_t {
+  kAlignCentre = 1,
+  kAlignRight = 2,
+  kAlignVerticalCentre = 4,
+  kAlignBottom = 8,
+};
+
 struct DrawingRecord {
   std::int32_t record_size;           // 0: bytes of this layout (992); any other size is refused
   std::int32_t chart_number;          // 4: chart the drawing belongs to; 0 = the caller's chart

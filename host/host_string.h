@@ -7,8 +7,10 @@
 
 #if defined(__clang__)
 #define QLX_PRINTF_LIKE(fmt, args) __attribute__((format(printf, fmt, args)))
-#else
+#elif defined(__GNUC__)
 #define QLX_PRINTF_LIKE(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#else
+#define QLX_PRINTF_LIKE(fmt, args)
 #endif
 
 namespace host {

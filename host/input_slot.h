@@ -8,21 +8,32 @@
 
 namespace host {
 
-// Input value kinds.
+// Input value kinds: what the value of an input holds.
 enum InputKind : std::uint8_t {
+  kKindNone = 0,
+  kKindBarData = 1,  // a price of the bar (open, high, ...), by position
   kKindFloat = 2,
+  kKindStudyIndex = 3,
+  kKindSubgraphIndex = 4,
   kKindYesNo = 5,
+  kKindMovingAverage = 6,  // a moving average type, by position
   kKindDate = 8,
   kKindTimeOfDay = 9,
   kKindDateTime = 10,
   kKindInteger = 11,
+  kKindStudyId = 13,
   kKindColor = 14,
+  kKindAlertSound = 15,
+  kKindCandlePattern = 16,
+  kKindTimePeriodUnit = 17,
+  kKindChartNumber = 19,
   kKindCustomList = 22,
   kKindDouble = 23,
-  kKindDateTimeWithInteger = 25,
+  kKindTimeZone = 24,
+  kKindDateTimeWithInteger = 25,  // a time of day and a time zone
   kKindText = 26,
-  kKindTextB = 27,
-  kKindTextC = 28,
+  kKindTextB = 27,  // a file path
+  kKindTextC = 28,  // a symbol
 };
 
 struct InputSlot {

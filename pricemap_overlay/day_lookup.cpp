@@ -6,12 +6,11 @@
 namespace pricemap {
 
 std::int64_t midnight_of(std::int32_t day) {
-  std::int64_t t = 0;
-  if (__builtin_mul_overflow(static_cast<std::int64_t>(day), host::kMicrosPerDay, &t)) {
-    return day < 0 ? std::numeric_limits<std::int64_t>::min()
-                   : std::numeric_limits<std::int64_t>::max();
-  }
-  return t;
+  // Days whose midnight is past what 64 bits count saturate.
+  constexpr std::int64_t kLastDay = std::numeric_limits<std::int64_t>::max() / host::kMicrosPerDay;
+  if (day > kLastDay) return std::numeric_limits<std::int64_t>::max();
+  if (day < -kLastDay) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(day) * host::kMicrosPerDay;
 }
 
 void build_day_lookup(DayLookup& lookup, const RecordsMap& records, host::StudyInterface& sc) {

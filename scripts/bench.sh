@@ -71,6 +71,7 @@ count_sizes=(
   "pricemap_per_period_recalc 350000"
   "pricemap_latest_tick 100000"
   "pricemap_per_period_tick 100000"
+  "platform_latest_tick 100000"
   "floor15_tick 100000"
   "parse_price_map 2600"
   "json_parse 2600"
@@ -252,6 +253,9 @@ row("Tick (change of the last bar), latest-map mode, 1,000,000 bars", "pricemap_
     "floor study tick", "floor15_tick", None, per_bar=False)
 row("Tick (change of the last bar), per-period mode, 350,000 bars", "pricemap_per_period_tick",
     "floor study tick", "floor15_tick", None, per_bar=False)
+row("Tick through the platform bridge (fake platform, stand-in SDK), latest-map mode, 1,000,000 bars",
+    "platform_latest_tick", "the same tick through studyhost", "pricemap_latest_tick", 1.5,
+    per_bar=False)
 row("parse_price_map, ten-year daily map (2,600 records)", "parse_price_map",
     "nlohmann::json::parse of the same text", "json_parse", 1.5, per_bar=False)
 row("Timeframe structure pass, 1,000,000 bars, five records", "timeframe_pass",

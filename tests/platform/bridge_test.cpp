@@ -1,0 +1,359 @@
+// The studies in the platform, through the bridge and the stand-in SDK, against
+// the same studies in studyhost: the same session must leave the same
+// drawings, values, menu and log in both hosts. A wrong mapping of a field, a
+// code or a call shows up as a difference.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "fake_platform.h"
+#include "platform/bridge.h"
+#include "platform/bridged_instance.h"
+#include "platform/date_time.h"
+#include "pricemap_overlay/study_entry.h"
+#include "studyhost/lib/host.h"
+#include "studyhost/lib/scripted_transport.h"
+#include "timeframe_structure/study_entry.h"
+
+namespace {
+
+using fake_platform::FakePlatform;
+using fake_platform::Study;
+
+void pricemap_in_platform(SCStudyInterfaceRef sc) {
+  qlx_platform::run_in_platform(sc, &pricemap::run_study);
+}
+void timeframe_in_platform(SCStudyInterfaceRef sc) {
+  qlx_platform::run_in_platform(sc, &timeframe::run_study);
+}
+void pricemap_in_studyhost(host::StudyInterface* sc) {
+  pricemap::run_study(*sc);
+}
+void timeframe_in_studyhost(host::StudyInterface* sc) {
+  timeframe::run_study(*sc);
+}
+
+std::string response(const char* timeframe) {
+  std::ifstream in(std::string(QLX_DATA_DIR) + "/levels/Futures/ES_" + timeframe + ".json");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Five days of 15-minute bars, midnight included, up to the newest price map.
+std::vector<std::int64_t> bar_times() {
+  std::vector<std::int64_t> times;
+  const std::int64_t first_day = 45943;  // 2025-10-13
+  for (int i = 0; i < 5 * 96; ++i)
+    times.push_back(first_day * host::kMicrosPerDay + i * 900000000LL);
+  return times;
+}
+
+// One drawing in the studies' terms, whichever host kept it.
+struct Seen {
+  std::int32_t kind, begin_bar, end_bar, region, font_size, line_width, line_style, alignment;
+  std::int32_t transparency, bold, reverse, relative;
+  float begin_price, end_price;
+  std::uint32_t color, second_color;
+  std::int64_t begin_datetime;
+  std::string text, font_face;
+  auto key() const {
+    return std::tie(kind, begin_bar, end_bar, begin_price, end_price, color, text, begin_datetime,
+                    alignment, line_width, line_style);
+  }
+  bool operator==(const Seen&) const = default;
+};
+
+Seen seen(const studyhost::DrawingState& d) {
+  return Seen{d.kind,
+              d.begin_bar,
+              d.end_bar,
+              d.region,
+              d.font_size,
+              d.line_width,
+              d.line_style,
+              d.text_alignment,
+              d.transparency_percent,
+              d.bold,
+              d.reverse_text_color,
+              d.relative_vertical,
+              d.has_begin_price ? d.begin_price : 0.0f,
+              d.has_end_price ? d.end_price : 0.0f,
+              d.color,
+              d.second_color,
+              d.begin_datetime,
+              d.text,
+              d.font_face};
+}
+
+std::int32_t kind_back(DrawingTypeEnum type) {
+  switch (type) {
+    case DRAWING_LINE:
+      return host::kDrawingLine;
+    case DRAWING_TEXT:
+      return host::kDrawingText;
+    case DRAWING_RECTANGLEHIGHLIGHT:
+      return host::kDrawingBand;
+    default:
+      return -1;
+  }
+}
+
+std::int32_t alignment_back(int flags) {
+  if (flags < 0) return flags;
+  return ((flags & DT_CENTER) != 0 ? host::kAlignCentre : 0) |
+         ((flags & DT_RIGHT) != 0 ? host::kAlignRight : 0) |
+         ((flags & DT_VCENTER) != 0 ? host::kAlignVerticalCentre : 0) |
+         ((flags & DT_BOTTOM) != 0 ? host::kAlignBottom : 0);
+}
+
+Seen seen(const s_UseTool& t) {
+  const s_UseTool unset;
+  auto price = [&](float value) { return value == unset.BeginValue ? 0.0f : value; };
+  return Seen{kind_back(t.DrawingType),
+              t.BeginIndex,
+              t.EndIndex,
+              t.Region,
+              t.FontSize,
+              t.LineWidth == 0xFFFF ? -1 : t.LineWidth,
+              t.LineStyle == LINESTYLE_UNSET ? -1 : t.LineStyle - LINESTYLE_SOLID,
+              alignment_back(t.TextAlignment),
+              t.TransparencyLevel,
+              t.FontBold,
+              t.ReverseTextColor,
+              t.UseRelativeVerticalValues,
+              price(t.BeginValue),
+              price(t.EndValue),
+              t.Color,
+              t.SecondaryColor,
+              qlx_platform::from_platform_time(t.BeginDateTime),
+              t.Text.GetChars(),
+              t.FontFace.GetChars()};
+}
+
+template <typename Drawings>
+std::vector<Seen> all_seen(const Drawings& drawings) {
+  std::vector<Seen> list;
+  for (const auto& [id, drawing] : drawings) list.push_back(seen(drawing));
+  std::sort(list.begin(), list.end(),
+            [](const Seen& a, const Seen& b) { return a.key() < b.key(); });
+  return list;
+}
+
+// The same chart in both hosts.
+struct TwoHosts {
+  studyhost::ScriptedTransport transport;
+  studyhost::Host studyhost_chart{transport};
+  FakePlatform platform_chart;
+  std::unique_ptr<studyhost::StudyLibrary> library;
+  studyhost::StudyInstance* in_studyhost = nullptr;
+  Study* in_platform = nullptr;
+
+  TwoHosts(StudyFunction studyhost_function, fake_platform::StudyFunction platform_function)
+      : platform_chart(platform_bars()) {
+    std::vector<studyhost::Bar> bars;
+    for (const std::int64_t t : bar_times()) bars.push_back(studyhost::Bar{t, 1, 2, 0.5f, 1, 10});
+    studyhost_chart.set_bars(std::move(bars));
+    for (const char* tf : {"D", "W", "M", "Q", "Y"}) {
+      transport.respond(std::string("https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
+                                    "assetClass=Futures&symbol=ES&timeframe=") +
+                            tf,
+                        response(tf));
+    }
+    library = studyhost::StudyLibrary::in_process(studyhost_function, "study_64");
+    in_studyhost = &studyhost_chart.add_study(*library);
+    in_platform = &platform_chart.add_study(platform_function);
+  }
+
+  static std::vector<SCDateTime> platform_bars() {
+    std::vector<SCDateTime> bars;
+    for (const std::int64_t t : bar_times()) bars.push_back(qlx_platform::to_platform_time(t));
+    return bars;
+  }
+
+  void set_text(std::int32_t index, const char* text) {
+    in_studyhost->set_input_text(index, text);
+    in_platform->inputs[static_cast<std::size_t>(index)].SetString(text);
+  }
+  void set_int(std::int32_t index, std::int32_t value) {
+    in_studyhost->set_input_int(index, value);
+    s_SCInput_145& input = in_platform->inputs[static_cast<std::size_t>(index)];
+    if (input.ValueType == CUSTOM_STRING_VALUE) {
+      input.SetCustomInputIndex(static_cast<unsigned>(value));
+      static const char* const kAssetClasses[] = {"Crypto", "Futures", "Stocks", "ETF", "Forex"};
+      input.SelectedCustomInputString = kAssetClasses[value];
+    } else {
+      input.SetInt(value);
+    }
+  }
+
+  void full_recalculation() {
+    studyhost_chart.full_recalculation(*in_studyhost);
+    platform_chart.full_recalculation(*in_platform);
+  }
+
+  // Answers each host's requests from the bundled responses until none is left.
+  void settle() {
+    ASSERT_TRUE(studyhost_chart.settle_downloads(std::chrono::seconds(10)));
+    for (int round = 0; round < 8 && in_platform->request_in_flight; ++round) {
+      const std::string& url = in_platform->requests.back();
+      const std::size_t at = url.find("timeframe=");
+      ASSERT_NE(at, std::string::npos) << url;
+      platform_chart.respond(*in_platform, response(url.substr(at + 10, 1).c_str()));
+    }
+  }
+
+  void expect_same(const char* step) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(all_seen(studyhost_chart.drawings()), all_seen(in_platform->drawings));
+    for (std::int32_t s = 0; s < 30; ++s) {
+      const std::vector<float> expected = in_studyhost->subgraph_values(s);
+      const std::vector<float>& got = in_platform->values[static_cast<std::size_t>(s)];
+      if (expected.empty() && got.empty()) continue;
+      EXPECT_EQ(expected, got) << "subgraph " << s;
+    }
+    EXPECT_EQ(in_studyhost->log(), in_platform->log);
+    EXPECT_EQ(in_studyhost->requests(), in_platform->requests);
+    std::vector<std::pair<std::string, bool>> studyhost_menu;
+    for (const auto& entry : studyhost_chart.menu()) {
+      studyhost_menu.emplace_back(entry.text, entry.checked);
+    }
+    std::vector<std::pair<std::string, bool>> platform_menu;
+    for (const auto& [id, item] : in_platform->menu) {
+      platform_menu.emplace_back(item.text, item.checked != 0);
+    }
+    EXPECT_EQ(studyhost_menu, platform_menu);
+  }
+};
+
+TEST(PlatformBridge, DeclarationsReachThePlatformByMeaning) {
+  FakePlatform chart(TwoHosts::platform_bars());
+  Study& overlay = chart.add_study(&pricemap_in_platform);
+  EXPECT_STREQ(overlay.sc.GraphName.GetChars(), "QLX PRICEMAP OVERLAY");
+  EXPECT_EQ(overlay.sc.AutoLoop, 1);
+  EXPECT_EQ(overlay.sc.ScaleRangeType, SCALE_SAMEASREGION);
+  EXPECT_EQ(overlay.sc.DrawStudyUnderneathMainPriceGraph, 0);
+  const auto& in = overlay.inputs;
+  EXPECT_STREQ(in[16].Name.GetChars(), "Multiplier");
+  EXPECT_EQ(in[16].ValueType, FLOAT_VALUE);
+  EXPECT_EQ(in[16].FloatValue, 1.0f);
+  EXPECT_EQ(in[15].ValueType, CUSTOM_STRING_VALUE);
+  EXPECT_EQ(in[15].IndexValue, 2u);
+  EXPECT_EQ(in[15].standin_custom_strings, "Hide;Left;Right");
+  EXPECT_EQ(in[1].ValueType, COLOR_VALUE);
+  EXPECT_EQ(in[1].ColorValue, 0x0000FF00u);
+  EXPECT_EQ(in[13].ValueType, YESNO_VALUE);
+  EXPECT_EQ(in[19].ValueType, INT_VALUE);
+  EXPECT_EQ(in[19].IntValue, 7);
+  EXPECT_EQ(in[39].ValueType, STRING_VALUE);
+  EXPECT_EQ(in[39].StringValue, nullptr);  // no text: the platform reads "Unset"
+  EXPECT_EQ(in[38].DisplayOrder, 1);
+  EXPECT_TRUE(in[36].Name.IsEmpty());
+
+  Study& structure = chart.add_study(&timeframe_in_platform);
+  EXPECT_EQ(structure.sc.AutoLoop, 0);
+  EXPECT_EQ(structure.inputs[8].ValueType, TIME_VALUE);
+  EXPECT_NEAR(structure.inputs[8].DateTimeValue, 17.0 / 24.0, 1e-12);
+  const s_SCSubgraph_260& high = structure.subgraphs[0];
+  EXPECT_STREQ(high.Name.GetChars(), "Prev. Trading Session High");
+  EXPECT_STREQ(high.ShortName.GetChars(), "   PDH");
+  EXPECT_EQ(high.DrawStyle, DRAWSTYLE_LINE_SKIP_ZEROS);
+  EXPECT_EQ(high.LineStyle, LINESTYLE_SOLID);
+  EXPECT_EQ(structure.subgraphs[3].LineStyle, LINESTYLE_DASHDOTDOT);
+  EXPECT_EQ(structure.subgraphs[4].LineWidth, 2);
+  // A defaults call keeps nothing: the bridge's state comes with the first
+  // ordinary call.
+  EXPECT_TRUE(structure.pointers.empty());
+}
+
+TEST(PlatformBridge, APriceMapSessionLeavesWhatStudyhostLeaves) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.set_int(38, 1);  // Futures
+  hosts.set_text(39, "ES");
+  hosts.set_text(41, "secret-key-123");
+  hosts.full_recalculation();
+  hosts.expect_same("downloading");
+  hosts.settle();
+  hosts.expect_same("after the download");
+  ASSERT_GT(hosts.in_platform->drawings.size(), 40u);
+
+  // The menu entry flips its input in the platform, where the platform keeps it.
+  const auto msd =
+      std::find_if(hosts.in_platform->menu.begin(), hosts.in_platform->menu.end(),
+                   [](const auto& item) { return item.second.text == "ES.D Show MSD"; });
+  ASSERT_NE(msd, hosts.in_platform->menu.end());
+  for (const auto& entry : hosts.studyhost_chart.menu()) {
+    if (entry.text == "ES.D Show MSD") hosts.studyhost_chart.choose_menu(entry.id);
+  }
+  hosts.platform_chart.choose_menu(*hosts.in_platform, msd->first);
+  EXPECT_EQ(hosts.in_platform->inputs[13].ValueType, YESNO_VALUE);
+  EXPECT_EQ(hosts.in_platform->inputs[13].BooleanValue, 1u);
+  hosts.expect_same("after a menu flip");
+
+  // Per-period mode, set from outside as the platform's settings would.
+  hosts.set_int(36, 2);
+  hosts.full_recalculation();
+  hosts.settle();
+  hosts.expect_same("per-period mode");
+  hosts.platform_chart.add_bar(qlx_platform::to_platform_time(bar_times().back() + 900000000LL));
+  hosts.studyhost_chart.add_bar(
+      studyhost::Bar{bar_times().back() + 900000000LL, 1, 2, 0.5f, 1, 10});
+  hosts.expect_same("a new bar");
+
+  hosts.platform_chart.remove_study(*hosts.in_platform);
+}
+
+TEST(PlatformBridge, TheTimeframeCycleWritesStraightIntoThePlatformsArrays) {
+  TwoHosts hosts(&timeframe_in_studyhost, &timeframe_in_platform);
+  hosts.set_int(0, 1);
+  hosts.set_text(1, "ES");
+  hosts.set_text(2, "secret-key-123");
+  hosts.full_recalculation();
+  hosts.settle();
+  EXPECT_EQ(hosts.in_platform->requests.size(), 5u);
+  hosts.expect_same("after the cycle");
+  const std::vector<float>& session_high = hosts.in_platform->values[0];
+  EXPECT_TRUE(std::any_of(session_high.begin(), session_high.end(),
+                          [](float value) { return value != 0.0f; }));
+}
+
+TEST(PlatformBridge, InstancesShareNothingAndTheLastCallLeavesNothing) {
+  FakePlatform chart(TwoHosts::platform_bars());
+  Study& first = chart.add_study(&pricemap_in_platform);
+  Study& second = chart.add_study(&pricemap_in_platform);
+  first.inputs[39].SetString("ES");
+  second.inputs[39].SetString("NQ");
+  chart.full_recalculation(first);
+  chart.full_recalculation(second);
+  ASSERT_FALSE(first.pointers.empty());
+  EXPECT_NE(first.pointers.at(qlx_platform::kBridgeStateKey),
+            second.pointers.at(qlx_platform::kBridgeStateKey));
+  EXPECT_EQ(first.menu.begin()->second.separator, true);
+  EXPECT_EQ(std::next(first.menu.begin())->second.text, "ES.D Show VAR");
+  EXPECT_EQ(std::next(second.menu.begin())->second.text, "NQ.D Show VAR");
+
+  // The last call frees the study's state and the bridge's, and takes the
+  // menu away; the other instance keeps all of its own.
+  const std::map<int, void*> left = chart.remove_study(first);
+  for (const auto& [key, pointer] : left) EXPECT_EQ(pointer, nullptr) << key;
+  ASSERT_EQ(chart.studies(), 1u);
+  EXPECT_EQ(second.menu.size(), 9u);
+  for (const auto& [key, pointer] : second.pointers) EXPECT_NE(pointer, nullptr) << key;
+}
+
+TEST(PlatformBridge, AStudyhostRecordIsLeftUntouched) {
+  host::StudyInterface record;
+  std::vector<unsigned char> before(sizeof record);
+  std::memcpy(before.data(), &record, sizeof record);
+  pricemap_in_platform(reinterpret_cast<s_sc&>(record));
+  timeframe_in_platform(reinterpret_cast<s_sc&>(record));
+  EXPECT_EQ(std::memcmp(before.data(), &record, sizeof record), 0);
+}
+
+}  // namespace
