@@ -105,7 +105,7 @@ void BM_DrawEveryPeriod(benchmark::State& bench) {
   std::size_t levels = 0;
   for (auto _ : bench) {
     DrawnLevelMap drawn;
-    pricemap::draw_every_period(drawn, h.sc, state, settings, 1.0f);
+    pricemap::draw_every_period({h.sc, drawn, settings, 1.0f}, state);
     levels = 0;
     for (const auto& [day, list] : drawn.by_day) levels += list.size();
     benchmark::DoNotOptimize(levels);

@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pricemap::DrawnLevelMap drawn;
     std::vector<pricemap::DrawnLevel> list;
     fake.set_bars({static_cast<std::int64_t>(latest) * host::kMicrosPerDay});
-    pricemap::draw_level_set(drawn, fake.sc, everything_shown(), 0, 0, record, list, true, 1.0f,
-                             true);
+    pricemap::draw_level_set({fake.sc, drawn, everything_shown(), 1.0f}, {0, 0, true, true}, record,
+                             list);
     qlxfuzz::check(list.size() <= 25, "more drawn levels than labels");
   } else {
     qlxfuzz::check(latest == 0, "latest_day of an empty map is not 0");
