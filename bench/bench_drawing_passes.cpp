@@ -69,7 +69,7 @@ void set_up(BenchHost& h) {
 
 StudyState price_maps() {
   StudyState state;
-  state.status_flag = false;
+  state.error_showing = false;
   for (std::int32_t d = 0; d < kRecords; ++d) {
     pricemap::PriceMapRecord& r = state.records[kFirstDay + d];
     for (int i = 0; i < pricemap::kLevelCount; ++i) {

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qlxfuzz::check(record.labels_stale && record.labels.empty(), "stored record has labels");
   }
   const std::int32_t latest = pricemap::latest_day(state);
-  if (!state.status_flag) {
+  if (!state.error_showing) {
     qlxfuzz::check(!state.records.empty(), "success without records");
     qlxfuzz::check(status == kDatePrefix + std::to_string(latest),
                    "success status does not name the latest day");

@@ -65,7 +65,7 @@ void redraw_all_levels(host::StudyInterface& sc) {
   }
   drawn.by_day.clear();
 
-  if (state->status_flag) return;
+  if (state->error_showing) return;
 
   state->settings = build_display_settings(sc);
   const DrawingContext context{sc, drawn, state->settings,

@@ -152,7 +152,7 @@ TEST(DrawingPasses, RedrawDeletesEveryRecordedIdentifierAndDrawsNothingOnAnError
   EXPECT_NE(std::find(expected.begin(), expected.end(), "chart=1 id=0"), expected.end());
 
   chart.calls.clear();
-  chart.state.status_flag = true;
+  chart.state.error_showing = true;
   chart.state.drawn.label_side = 1;
   redraw_all_levels(chart.sc());
   EXPECT_EQ(chart.operations("delete_drawing"), expected);
@@ -163,7 +163,7 @@ TEST(DrawingPasses, RedrawDeletesEveryRecordedIdentifierAndDrawsNothingOnAnError
   EXPECT_EQ(chart.state.drawn.label_side, 1);
 
   // Cleared again, the same redraw draws the same number of drawings anew.
-  chart.state.status_flag = false;
+  chart.state.error_showing = false;
   redraw_all_levels(chart.sc());
   EXPECT_EQ(chart.host->drawings().size(), made);
 }
