@@ -69,7 +69,7 @@ void set_up(BenchHost& h) {
 
 StudyState price_maps() {
   StudyState state;
-  state.status_flag = false;
+  state.error_showing = false;
   for (std::int32_t d = 0; d < kRecords; ++d) {
     pricemap::PriceMapRecord& r = state.records[kFirstDay + d];
     for (int i = 0; i < pricemap::kLevelCount; ++i) {
@@ -105,7 +105,7 @@ void BM_DrawEveryPeriod(benchmark::State& bench) {
   std::size_t levels = 0;
   for (auto _ : bench) {
     DrawnLevelMap drawn;
-    pricemap::draw_every_period(drawn, h.sc, state, settings, 1.0f);
+    pricemap::draw_every_period({h.sc, drawn, settings, 1.0f}, state);
     levels = 0;
     for (const auto& [day, list] : drawn.by_day) levels += list.size();
     benchmark::DoNotOptimize(levels);

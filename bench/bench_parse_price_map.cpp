@@ -76,7 +76,7 @@ void BM_ParseTenYearDailyMap(benchmark::State& bench) {
     pricemap::parse_price_map(state, study.record(), &text);
     benchmark::DoNotOptimize(state.records.size());
   }
-  if (state.status_flag || state.records.size() != kYears * kTradingDaysPerYear) {
+  if (state.error_showing || state.records.size() != kYears * kTradingDaysPerYear) {
     bench.SkipWithError(host::text_of(state.status_text));
   }
   bench.counters["records"] = static_cast<double>(state.records.size());

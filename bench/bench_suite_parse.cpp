@@ -27,7 +27,7 @@ struct ParsePriceMap : Case {
     const char* text = body.c_str();
     // The host record answers the date-to-text request of the status.
     pricemap::parse_price_map(state, study.record(), &text);
-    if (state.status_flag || state.records.size() != kDailyRecords) {
+    if (state.error_showing || state.records.size() != kDailyRecords) {
       throw std::runtime_error("the price map did not parse: " +
                                std::string(host::text_of(state.status_text)));
     }

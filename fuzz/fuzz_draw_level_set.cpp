@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pricemap::DrawnLevelMap drawn;
   drawn.label_side = -12345;
   std::vector<pricemap::DrawnLevel> list;
-  pricemap::draw_level_set(drawn, fake.sc, settings, first_bar, last_bar, record, list,
-                           is_last_period, multiplier, with_labels);
+  pricemap::draw_level_set({fake.sc, drawn, settings, multiplier},
+                           {first_bar, last_bar, is_last_period, with_labels}, record, list);
 
   qlxfuzz::check(list.size() <= pricemap::kLevelLabelCount, "more drawn levels than labels");
   if (!list.empty()) {

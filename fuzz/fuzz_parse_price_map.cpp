@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qlxfuzz::check(record.labels_stale && record.labels.empty(), "stored record has labels");
   }
   const std::int32_t latest = pricemap::latest_day(state);
-  if (!state.status_flag) {
+  if (!state.error_showing) {
     qlxfuzz::check(!state.records.empty(), "success without records");
     qlxfuzz::check(status == kDatePrefix + std::to_string(latest),
                    "success status does not name the latest day");
@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pricemap::DrawnLevelMap drawn;
     std::vector<pricemap::DrawnLevel> list;
     fake.set_bars({static_cast<std::int64_t>(latest) * host::kMicrosPerDay});
-    pricemap::draw_level_set(drawn, fake.sc, everything_shown(), 0, 0, record, list, true, 1.0f,
-                             true);
+    pricemap::draw_level_set({fake.sc, drawn, everything_shown(), 1.0f}, {0, 0, true, true}, record,
+                             list);
     qlxfuzz::check(list.size() <= 25, "more drawn levels than labels");
   } else {
     qlxfuzz::check(latest == 0, "latest_day of an empty map is not 0");

@@ -110,7 +110,7 @@ void write_bar_values_and_extend(host::StudyInterface& sc, StudyState& state) {
   // update of the last bar.
   const bool extend_due = std::int64_t{sc.current_index} == std::int64_t{sc.bar_count} - 2;
   if (latest_map && !extend_due) return;
-  extend_last_period(state.drawn, sc, state.settings);
+  extend_last_period({sc, state.drawn, state.settings, multiplier});
 }
 
 }  // namespace pricemap

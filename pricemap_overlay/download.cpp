@@ -14,7 +14,7 @@ std::int32_t& request_state(host::StudyInterface& sc) {
 }
 
 void set_status(StudyState& state, bool is_error, const char* text) {
-  state.status_flag = is_error;
+  state.error_showing = is_error;
   host::assign(state.status_text, text);
 }
 
@@ -34,7 +34,7 @@ const char* time_frame_letter(std::int32_t entry_index) {
 
 void show_state_status(host::StudyInterface& sc, const StudyState& state, bool log) {
   levelclient::show_status(sc, persistent_int(sc, slot::kStatusId),
-                           host::text_of(state.status_text), state.status_flag, log);
+                           host::text_of(state.status_text), state.error_showing, log);
 }
 
 void request_step(host::StudyInterface& sc, StudyState& state) {
@@ -78,7 +78,7 @@ void response_step(host::StudyInterface& sc, StudyState& state) {
   parse_price_map(state, sc, &sc.http_response);
   // The service's own message may repeat the key it refused; the key never
   // reaches the chart or the message log.
-  if (state.status_flag) {
+  if (state.error_showing) {
     const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
     const std::string shown = levelclient::mask_api_key(host::text_of(state.status_text), api_key);
     host::assign(state.status_text, shown.c_str(), shown.size());

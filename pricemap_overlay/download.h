@@ -14,7 +14,7 @@ namespace pricemap {
 // any other entry "unk".
 const char* time_frame_letter(std::int32_t entry_index);
 
-// Shows the state's status text, red when its status flag is set; with `log`
+// Shows the state's status text, red while an error is showing; with `log`
 // the text also goes to the host's message log.
 void show_state_status(host::StudyInterface& sc, const StudyState& state, bool log);
 

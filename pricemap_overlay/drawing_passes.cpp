@@ -16,12 +16,10 @@ std::int64_t bar_time(host::StudyInterface& sc, std::int32_t bar) {
   return host::element(sc.bar_datetimes, bar);
 }
 
-void draw_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const StudyState& state,
-                 const DisplaySettings& settings, std::int32_t day, std::int32_t first_bar,
-                 std::int32_t last_bar, bool is_last_period, float multiplier, bool with_labels) {
+void draw_period(const DrawingContext& context, const StudyState& state, std::int32_t day,
+                 const PeriodSpan& span) {
   PriceMapRecord record = copy_record(state, day);
-  draw_level_set(drawn, sc, settings, first_bar, last_bar, record, drawn.by_day[day],
-                 is_last_period, multiplier, with_labels);
+  draw_level_set(context, span, record, context.drawn.by_day[day]);
 }
 
 void delete_drawing(host::StudyInterface& sc, std::int32_t identifier) {
@@ -67,20 +65,23 @@ void redraw_all_levels(host::StudyInterface& sc) {
   }
   drawn.by_day.clear();
 
-  if (state->status_flag) return;
+  if (state->error_showing) return;
 
   state->settings = build_display_settings(sc);
-  const float multiplier = host::float_value(input_at(sc, input::kMultiplier));
+  const DrawingContext context{sc, drawn, state->settings,
+                               host::float_value(input_at(sc, input::kMultiplier))};
   if (persistent_int(sc, slot::kLatestMapFlag) == 0) {
-    draw_every_period(drawn, sc, *state, state->settings, multiplier);
+    draw_every_period(context, *state);
   } else {
     const std::int32_t period_mode = host::int_value(input_at(sc, input::kPeriodMode));
-    draw_one_period(drawn, sc, *state, state->settings, multiplier, period_mode);
+    draw_one_period(context, *state, period_mode);
   }
 }
 
-void draw_every_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const StudyState& state,
-                       const DisplaySettings& settings, float multiplier) {
+void draw_every_period(const DrawingContext& context, const StudyState& state) {
+  host::StudyInterface& sc = context.sc;
+  DrawnLevelMap& drawn = context.drawn;
+  const std::int32_t price_labels = context.settings.price_labels;
   const std::int32_t n = sc.bar_count;
   if (n < 2) {
     drawn.last_day = 0;
@@ -97,21 +98,21 @@ void draw_every_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const Stu
     const std::int32_t day = day_for(lookup, bar_time(sc, i));
     if (day == current) continue;
     if (start != -1 && state.records.contains(current)) {
-      draw_period(drawn, sc, state, settings, current, start, i - 1, false, multiplier,
-                  settings.price_labels == kPriceLabelsAll);
+      draw_period(context, state, current, {start, i - 1, false, price_labels == kPriceLabelsAll});
     }
     current = day;
     start = i;
   }
   if (start > 0 && state.records.contains(current)) {
-    draw_period(drawn, sc, state, settings, current, start, n - 1, true, multiplier,
-                settings.price_labels != kPriceLabelsDisabled);
+    draw_period(context, state, current,
+                {start, n - 1, true, price_labels != kPriceLabelsDisabled});
   }
   drawn.last_day = current;
 }
 
-void draw_one_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const StudyState& state,
-                     const DisplaySettings& settings, float multiplier, std::int32_t period_mode) {
+void draw_one_period(const DrawingContext& context, const StudyState& state,
+                     std::int32_t period_mode) {
+  host::StudyInterface& sc = context.sc;
   const std::int32_t n = sc.bar_count;
   const std::int32_t day = period_mode == kPeriodModeLastBarDay
                                ? day_at_or_before(state, sc, bar_time(sc, n - 1))
@@ -121,14 +122,15 @@ void draw_one_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const Study
   const std::int64_t lookup_time = sc.convert_for_bar_lookup(&sc, &midnight);
   const std::int32_t first_bar = sc.bar_index_at(&sc, sc.chart_number, lookup_time);
   if (day > 0 && state.records.contains(day)) {
-    draw_period(drawn, sc, state, settings, day, first_bar, n - 1, false, multiplier,
-                settings.price_labels != kPriceLabelsDisabled);
+    draw_period(context, state, day,
+                {first_bar, n - 1, false, context.settings.price_labels != kPriceLabelsDisabled});
   }
-  drawn.last_day = day;
+  context.drawn.last_day = day;
 }
 
-void extend_last_period(DrawnLevelMap& drawn, host::StudyInterface& sc,
-                        const DisplaySettings& settings) {
+void extend_last_period(const DrawingContext& context) {
+  host::StudyInterface& sc = context.sc;
+  DrawnLevelMap& drawn = context.drawn;
   const std::int32_t last_bar = sc.bar_count - 1;
   for (const DrawnLevel& level : drawn.by_day[drawn.last_day]) {
     if (level.line_id == 0) continue;
@@ -138,7 +140,7 @@ void extend_last_period(DrawnLevelMap& drawn, host::StudyInterface& sc,
     // labels sit on the period's first bar and stay.
     if (level.label_id != 0 && drawn.label_side == kLabelsRight) {
       host::DrawingRecord r = update_request(level.label_id);
-      r.begin_datetime = right_label_anchor(settings.label_offset);
+      r.begin_datetime = right_label_anchor(context.settings.label_offset);
       if (!level.label_text.empty()) {
         host::assign(r.text, level.label_text.c_str(), level.label_text.size());
       }

@@ -5,8 +5,7 @@
 #include <cstdint>
 
 #include "host/study_interface.h"
-#include "pricemap_overlay/display_settings.h"
-#include "pricemap_overlay/drawn_levels.h"
+#include "pricemap_overlay/drawing_context.h"
 #include "pricemap_overlay/study_state.h"
 
 namespace pricemap {
@@ -15,16 +14,18 @@ namespace pricemap {
 // the current inputs and price maps.
 void redraw_all_levels(host::StudyInterface& sc);
 
+// The passes read the price maps from the study state and draw with the
+// context; in the study the context's map and settings are the state's own.
+
 // Each period with its own price map (per-period mode).
-void draw_every_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const StudyState& state,
-                       const DisplaySettings& settings, float multiplier);
+void draw_every_period(const DrawingContext& context, const StudyState& state);
 
 // One price map from its date to the last bar (latest-map mode).
-void draw_one_period(DrawnLevelMap& drawn, host::StudyInterface& sc, const StudyState& state,
-                     const DisplaySettings& settings, float multiplier, std::int32_t period_mode);
+void draw_one_period(const DrawingContext& context, const StudyState& state,
+                     std::int32_t period_mode);
 
-// Moves the right end of the last period's drawings to the newest bar.
-void extend_last_period(DrawnLevelMap& drawn, host::StudyInterface& sc,
-                        const DisplaySettings& settings);
+// Moves the right end of the last period's drawings to the newest bar. The
+// multiplier is not used: nothing is drawn anew.
+void extend_last_period(const DrawingContext& context);
 
 }  // namespace pricemap

@@ -76,61 +76,61 @@ std::int32_t submit(host::StudyInterface& sc, host::DrawingRecord& request) {
   return id;
 }
 
-// What every request of one period shares: chart, colour, add mode, and for
-// lines and bands the bars they span.
-struct Period {
-  std::int32_t chart_number;
-  std::int32_t first_bar;
-  std::int32_t last_bar;
-};
-
-host::DrawingRecord spanning_request(const Period& p, host::DrawingKind kind, std::uint32_t color) {
+// What every line and band of one period shares: chart, kind, the bars it
+// spans, colour and add mode.
+host::DrawingRecord spanning_request(const DrawingContext& c, const PeriodSpan& span,
+                                     host::DrawingKind kind, std::uint32_t color) {
   host::DrawingRecord r;
   host::init(r);
-  r.chart_number = p.chart_number;
+  r.chart_number = c.sc.chart_number;
   r.kind = kind;
-  r.begin_bar = p.first_bar;
-  r.end_bar = p.last_bar;
+  r.begin_bar = span.first_bar;
+  r.end_bar = span.last_bar;
   r.color = color;
   r.add_mode = host::kAddOrUpdate;
   return r;
 }
 
-std::int32_t draw_line(host::StudyInterface& sc, const Period& p, float price, std::uint32_t color,
-                       std::int32_t width, std::int32_t style) {
+std::int32_t draw_line(const DrawingContext& c, const PeriodSpan& span, float price,
+                       std::uint32_t color, std::int32_t width, std::int32_t style) {
   // The host cannot place a drawing at no price or at an infinite one (a
   // level or multiplier past the float range, or an offset that overflows
   // it); such a drawing is not made and its identifier stays 0.
   if (!std::isfinite(price)) return 0;
-  host::DrawingRecord r = spanning_request(p, host::kDrawingLine, color);
+  host::DrawingRecord r = spanning_request(c, span, host::kDrawingLine, color);
   r.begin_price = price;
   r.end_price = price;
   // The record holds 16-bit width and style: the low bits of the settings.
   r.line_width = static_cast<std::uint16_t>(width);
   r.line_style = static_cast<std::uint16_t>(style);
-  return submit(sc, r);
+  return submit(c.sc, r);
 }
 
-std::int32_t draw_band(host::StudyInterface& sc, const Period& p, float from, float to,
+std::int32_t draw_offset_line(const DrawingContext& c, const PeriodSpan& span, float price,
+                              std::uint32_t color) {
+  return draw_line(c, span, price, color, kOffsetLineWidth, kOffsetLineStyle);
+}
+
+std::int32_t draw_band(const DrawingContext& c, const PeriodSpan& span, float from, float to,
                        std::uint32_t color) {
   if (!std::isfinite(from) || !std::isfinite(to)) return 0;
-  host::DrawingRecord r = spanning_request(p, host::kDrawingBand, color);
+  host::DrawingRecord r = spanning_request(c, span, host::kDrawingBand, color);
   r.begin_price = from;
   r.end_price = to;
   r.second_color = color;
   r.transparency_percent = kBandTransparency;
   r.line_width = kOffsetLineWidth;
   r.line_style = kOffsetLineStyle;
-  return submit(sc, r);
+  return submit(c.sc, r);
 }
 
-std::int32_t draw_label(host::StudyInterface& sc, const Period& p, const DisplaySettings& s,
-                        bool right_of_last_bar, float price, std::uint32_t color,
-                        const std::string& text) {
+std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float price,
+                        std::uint32_t color, const std::string& text) {
   if (!std::isfinite(price)) return 0;
+  const DisplaySettings& s = c.settings;
   host::DrawingRecord r;
   host::init(r);
-  r.chart_number = p.chart_number;
+  r.chart_number = c.sc.chart_number;
   r.kind = host::kDrawingText;
   r.begin_price = price;
   r.color = color;
@@ -142,19 +142,20 @@ std::int32_t draw_label(host::StudyInterface& sc, const Period& p, const Display
   r.reverse_text_color = 1;
   r.bold = 1;
   r.user_drawn = 0;
+  // The newest period's labels, and every label of the single-period pass,
+  // stand clear of the bars, label_offset bars right of the last one.
+  const bool right_of_last_bar = span.is_last_period || s.latest_map_mode;
   if (s.label_side == kLabelsLeft) {
     r.text_alignment = kAlignBottomLeft;
-    r.begin_bar = p.first_bar;
+    r.begin_bar = span.first_bar;
   } else if (s.label_side == kLabelsRight && !right_of_last_bar) {
     r.text_alignment = kAlignBottomRight;
-    r.begin_bar = p.last_bar;
+    r.begin_bar = span.last_bar;
   } else if (s.label_side == kLabelsRight) {
-    // The newest period's labels stand clear of the bars, label_offset bars
-    // right of the last one.
     r.text_alignment = kAlignVerticalCentreLeft;
     r.begin_datetime = right_label_anchor(s.label_offset);
   }
-  return submit(sc, r);
+  return submit(c.sc, r);
 }
 
 std::string label_text(host::StudyInterface& sc, float price, const std::string& level_text) {
@@ -191,10 +192,11 @@ std::int64_t right_label_anchor(std::int32_t label_offset) {
                               static_cast<double>(host::kMicrosPerDay));
 }
 
-void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const DisplaySettings& settings,
-                    std::int32_t first_bar, std::int32_t last_bar, PriceMapRecord& record,
-                    std::vector<DrawnLevel>& drawn_list, bool is_last_period, float multiplier,
-                    bool with_labels) {
+void draw_level_set(const DrawingContext& context, const PeriodSpan& span, PriceMapRecord& record,
+                    std::vector<DrawnLevel>& drawn_list) {
+  host::StudyInterface& sc = context.sc;
+  const DisplaySettings& settings = context.settings;
+  const float multiplier = context.multiplier;
   const std::vector<LevelLabel> labels = build_level_labels(record, sc.price_increment);
 
   float reference = 0.0f;
@@ -205,11 +207,9 @@ void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const Displa
     }
   }
 
-  const Period period{sc.chart_number, first_bar, last_bar};
   const float variance = record.levels[kVAR];
   const float ad = record.levels[kAD];
   const float msd = record.levels[kMSD];
-  const bool right_of_last_bar = is_last_period || settings.latest_map_mode;
 
   for (const LevelLabel& label : labels) {
     if (!is_visible(label, settings)) continue;
@@ -223,21 +223,18 @@ void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const Displa
     level.label_text = label_text(sc, price, label.text);
     level.line_id =
         label.is_key
-            ? draw_line(sc, period, price, color, settings.major_width, settings.major_style)
-            : draw_line(sc, period, price, color, settings.minor_width, settings.minor_style);
+            ? draw_line(context, span, price, color, settings.major_width, settings.major_style)
+            : draw_line(context, span, price, color, settings.minor_width, settings.minor_style);
 
-    if (settings.label_side != kLabelsHidden && with_labels) {
-      level.label_id =
-          draw_label(sc, period, settings, right_of_last_bar, price, color, level.label_text);
+    if (settings.label_side != kLabelsHidden && span.with_labels) {
+      level.label_id = draw_label(context, span, price, color, level.label_text);
     }
-    drawn.label_side = settings.label_side;
+    context.drawn.label_side = settings.label_side;
 
     if (label.is_key && settings.show_var && variance != kNoVariance) {
       const float offset = multiplier * variance;
-      level.var_up_id =
-          draw_line(sc, period, price + offset, color, kOffsetLineWidth, kOffsetLineStyle);
-      level.var_down_id =
-          draw_line(sc, period, price - offset, color, kOffsetLineWidth, kOffsetLineStyle);
+      level.var_up_id = draw_offset_line(context, span, price + offset, color);
+      level.var_down_id = draw_offset_line(context, span, price - offset, color);
     }
 
     // Minor levels take the next narrower width: their band from VAR, their
@@ -245,18 +242,16 @@ void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const Displa
     if (settings.show_ad) {
       const float w = multiplier * (label.is_key ? ad : variance);
       if (w > 0.0f) {
-        level.ad_up_id = draw_band(sc, period, price, price + w, color);
-        level.ad_down_id = draw_band(sc, period, price, price - w, color);
+        level.ad_up_id = draw_band(context, span, price, price + w, color);
+        level.ad_down_id = draw_band(context, span, price, price - w, color);
       }
     }
 
     if (settings.show_msd) {
       const float w = multiplier * (label.is_key ? msd : ad);
       if (w > 0.0f) {
-        level.msd_up_id =
-            draw_line(sc, period, price + w, color, kOffsetLineWidth, kOffsetLineStyle);
-        level.msd_down_id =
-            draw_line(sc, period, price - w, color, kOffsetLineWidth, kOffsetLineStyle);
+        level.msd_up_id = draw_offset_line(context, span, price + w, color);
+        level.msd_down_id = draw_offset_line(context, span, price - w, color);
       }
     }
 

@@ -6,20 +6,18 @@
 #include <vector>
 
 #include "host/study_interface.h"
-#include "pricemap_overlay/display_settings.h"
+#include "pricemap_overlay/drawing_context.h"
 #include "pricemap_overlay/drawn_levels.h"
 #include "pricemap_overlay/price_map.h"
 
 namespace pricemap {
 
-// Draws the record's visible levels over bars first_bar to last_bar and
-// appends one DrawnLevel per level drawn to `drawn_list`. The record is the
-// caller's copy; its label list is built here. Only drawn.label_side is
-// written in the map.
-void draw_level_set(DrawnLevelMap& drawn, host::StudyInterface& sc, const DisplaySettings& settings,
-                    std::int32_t first_bar, std::int32_t last_bar, PriceMapRecord& record,
-                    std::vector<DrawnLevel>& drawn_list, bool is_last_period, float multiplier,
-                    bool with_labels);
+// Draws the record's visible levels over the span's bars and appends one
+// DrawnLevel per level drawn to `drawn_list`. The record is the caller's
+// copy; its label list is built here. Only the label side is written in the
+// context's map.
+void draw_level_set(const DrawingContext& context, const PeriodSpan& span, PriceMapRecord& record,
+                    std::vector<DrawnLevel>& drawn_list);
 
 // The level's price scaled by the multiplier and rounded to the chart's price
 // increment; a remainder of at least 0.499 of an increment rounds away from

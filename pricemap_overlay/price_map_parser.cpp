@@ -38,14 +38,14 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
 }
 
 void set_status(StudyState& state, bool is_error, const char* text) {
-  state.status_flag = is_error;
+  state.error_showing = is_error;
   host::assign(state.status_text, text);
 }
 
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {
   host::HostString date = sc.format_datetime(
       &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd);
-  state.status_flag = false;
+  state.error_showing = false;
   host::format(state.status_text, "Price Map Date: %s", host::text_of(date));
   host::release(date);
 }

@@ -148,7 +148,7 @@ void run_call(host::StudyInterface& sc) {
   if (persistent_int(sc, slot::kRequestState) == levelclient::kPending) {
     response_step(sc, *state);
   }
-  if (state->status_flag) return;
+  if (state->error_showing) return;
   write_bar_values_and_extend(sc, *state);
 }
 

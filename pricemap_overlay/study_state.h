@@ -14,7 +14,9 @@ namespace pricemap {
 
 struct StudyState {
   RecordsMap records;
-  bool status_flag = true;  // true: the last outcome was an error, draw nothing
+  // The status shows an error, or nothing has been downloaded yet: no level
+  // is drawn and no value written.
+  bool error_showing = true;
   host::HostString status_text = host::make_host_string();
   DrawnLevelMap drawn;
   DisplaySettings settings;

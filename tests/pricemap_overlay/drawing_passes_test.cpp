@@ -6,9 +6,9 @@
 #include <tuple>
 #include <vector>
 
+#include "level_lines_chart.h"
 #include "pricemap_overlay/drawing_passes.h"
 #include "pricemap_overlay/level_lines.h"
-#include "level_lines_chart.h"
 
 namespace pricemap {
 namespace {
@@ -41,7 +41,7 @@ TEST(DrawingPasses, EachPeriodGetsItsOwnMapAndOnlyTheLastItsLabelsOnTheCurrentSe
     chart.state.records[kDayB] = pmdraw::ladder_record(200.0f);
     DisplaySettings s = chart.settings();
     s.price_labels = price_labels;
-    draw_every_period(chart.state.drawn, chart.sc(), chart.state, s, 1.0f);
+    draw_every_period({chart.sc(), chart.state.drawn, s, 1.0f}, chart.state);
 
     const DrawnLevelMap& drawn = chart.state.drawn;
     EXPECT_EQ(drawn.last_day, kDayB);
@@ -66,7 +66,7 @@ TEST(DrawingPasses, BarsWithoutAPriceMapAndShortChartsGetNoDrawings) {
   DrawingChart chart(pmdraw::bars_on({{kDayA - 1, 3}, {kDayA, 4}}));
   chart.state.records[kDayA] = pmdraw::ladder_record(100.0f);
   const DisplaySettings s = chart.settings();
-  draw_every_period(chart.state.drawn, chart.sc(), chart.state, s, 1.0f);
+  draw_every_period({chart.sc(), chart.state.drawn, s, 1.0f}, chart.state);
   EXPECT_EQ(chart.state.drawn.last_day, kDayA);
   EXPECT_EQ(chart.state.drawn.by_day.size(), 1u);
   EXPECT_EQ(ut4_lines(chart, kDayA), (Lines{{3, 6, 112.0f}}));
@@ -74,14 +74,14 @@ TEST(DrawingPasses, BarsWithoutAPriceMapAndShortChartsGetNoDrawings) {
   DrawingChart early(pmdraw::bars_on({{kDayA - 1, 5}}));
   early.state.records[kDayA] = pmdraw::ladder_record(100.0f);
   early.state.drawn.last_day = 77;
-  draw_every_period(early.state.drawn, early.sc(), early.state, s, 1.0f);
+  draw_every_period({early.sc(), early.state.drawn, s, 1.0f}, early.state);
   EXPECT_EQ(early.state.drawn.last_day, 0);
   EXPECT_TRUE(early.host->drawings().empty());
 
   DrawingChart one(pmdraw::bars_on({{kDayA, 1}}));
   one.state.records[kDayA] = pmdraw::ladder_record(100.0f);
   one.state.drawn.last_day = 77;
-  draw_every_period(one.state.drawn, one.sc(), one.state, s, 1.0f);
+  draw_every_period({one.sc(), one.state.drawn, s, 1.0f}, one.state);
   EXPECT_EQ(one.state.drawn.last_day, 0);
   EXPECT_TRUE(one.host->drawings().empty());
 }
@@ -103,7 +103,7 @@ TEST(DrawingPasses, PeriodsMatchTheRecordByRecordWalkUnderAnOutOfOrderConversion
   host::StudyInterface& sc = chart.sc();
   sc.convert_to_chart_time = &shuffled_midnight;
   DisplaySettings s = chart.settings();
-  draw_every_period(chart.state.drawn, sc, chart.state, s, 1.0f);
+  draw_every_period({sc, chart.state.drawn, s, 1.0f}, chart.state);
 
   // The periods as the walk over the records finds them, bar by bar.
   std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> runs;  // day, first, last
@@ -152,7 +152,7 @@ TEST(DrawingPasses, RedrawDeletesEveryRecordedIdentifierAndDrawsNothingOnAnError
   EXPECT_NE(std::find(expected.begin(), expected.end(), "chart=1 id=0"), expected.end());
 
   chart.calls.clear();
-  chart.state.status_flag = true;
+  chart.state.error_showing = true;
   chart.state.drawn.label_side = 1;
   redraw_all_levels(chart.sc());
   EXPECT_EQ(chart.operations("delete_drawing"), expected);
@@ -163,7 +163,7 @@ TEST(DrawingPasses, RedrawDeletesEveryRecordedIdentifierAndDrawsNothingOnAnError
   EXPECT_EQ(chart.state.drawn.label_side, 1);
 
   // Cleared again, the same redraw draws the same number of drawings anew.
-  chart.state.status_flag = false;
+  chart.state.error_showing = false;
   redraw_all_levels(chart.sc());
   EXPECT_EQ(chart.host->drawings().size(), made);
 }
@@ -198,21 +198,21 @@ TEST(DrawingPasses, SinglePeriodDrawsTheChosenMapFromTheBarTheHostFindsForIt) {
   DisplaySettings s = chart.settings();
   s.latest_map_mode = true;
 
-  draw_one_period(chart.state.drawn, chart.sc(), chart.state, s, 1.0f, 1);
+  draw_one_period({chart.sc(), chart.state.drawn, s, 1.0f}, chart.state, 1);
   EXPECT_EQ(chart.state.drawn.last_day, kDayB);
   EXPECT_EQ(ut4_lines(chart, kDayB), (Lines{{4, 9, 212.0f}}));
   const DrawnLevel& ut4 = chart.state.drawn.by_day[kDayB].front();
   EXPECT_EQ(chart.drawing(ut4.label_id).text_alignment, 4);
 
   // Any other period mode takes the latest map, dated after the last bar here.
-  draw_one_period(chart.state.drawn, chart.sc(), chart.state, s, 1.0f, 0);
+  draw_one_period({chart.sc(), chart.state.drawn, s, 1.0f}, chart.state, 0);
   EXPECT_EQ(chart.state.drawn.last_day, kDayC);
   EXPECT_EQ(ut4_lines(chart, kDayC), (Lines{{9, 9, 312.0f}}));
 
   // Without a map the host is still asked for the bar, and nothing is drawn.
   DrawingChart empty(pmdraw::bars_on({{kDayA, 4}}));
   empty.state.drawn.last_day = 77;
-  draw_one_period(empty.state.drawn, empty.sc(), empty.state, s, 1.0f, 0);
+  draw_one_period({empty.sc(), empty.state.drawn, s, 1.0f}, empty.state, 0);
   EXPECT_EQ(empty.state.drawn.last_day, 0);
   EXPECT_EQ(empty.operations("bar_index_at"), std::vector<std::string>{"chart=1 datetime=0"});
   EXPECT_TRUE(empty.host->drawings().empty());
@@ -228,12 +228,12 @@ TEST(DrawingPasses, ExtendStretchesTheLastPeriodAndRefreshesRightHandLabels) {
     s.label_side = side;
     s.price_labels = 0;
     s.show_msd = true;
-    draw_every_period(chart.state.drawn, chart.sc(), chart.state, s, 1.0f);
+    draw_every_period({chart.sc(), chart.state.drawn, s, 1.0f}, chart.state);
     const auto before = chart.host->drawings();
 
     chart.sc().bar_count = 12;  // two bars more
     s.label_offset = 3;
-    extend_last_period(chart.state.drawn, chart.sc(), s);
+    extend_last_period({chart.sc(), chart.state.drawn, s, 1.0f});
     EXPECT_EQ(chart.host->drawings().size(), before.size());
 
     for (const DrawnLevel& l : chart.state.drawn.by_day[kDayB]) {

@@ -61,7 +61,7 @@ struct DrawingChart {
     host->set_bars(std::move(bars));
     study = &host->add_study(*library);
     // The state is ours: the study finds it created and never makes its own.
-    state.status_flag = false;
+    state.error_showing = false;
     *study->persistent_pointer_cell(pricemap::slot::kStatePointer) = &state;
     *study->persistent_int_cell(pricemap::slot::kStateCreated) = 1;
     host->set_observer([this](const studyhost::HostCall& call) { calls.push_back(call); });

@@ -67,7 +67,8 @@ Drawn draw(PriceMapRecord record, float multiplier) {
   sc.price_increment = 0.25f;
   sc.chart_number = 1;
   DrawnLevelMap map;
-  draw_level_set(map, sc, everything_shown(), 0, 9, record, drawn.levels, true, multiplier, true);
+  draw_level_set({sc, map, everything_shown(), multiplier}, {0, 9, true, true}, record,
+                 drawn.levels);
   return drawn;
 }
 

@@ -47,7 +47,8 @@ struct LevelSet {
 
   void draw(PriceMapRecord record, const DisplaySettings& s, bool is_last_period = false,
             float multiplier = 1.0f, bool with_labels = true) {
-    draw_level_set(map, chart.sc(), s, 1, 9, record, list, is_last_period, multiplier, with_labels);
+    draw_level_set({chart.sc(), map, s, multiplier}, {1, 9, is_last_period, with_labels}, record,
+                   list);
   }
   std::uint32_t colour_of(const std::string& text) {
     return chart.drawing(level_named(list, text).line_id).color;

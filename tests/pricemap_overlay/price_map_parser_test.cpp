@@ -41,7 +41,7 @@ TEST_F(PriceMapParser, LaterElementOfADayReplacesTheEarlierOneAndDaysAreOrdered)
   EXPECT_EQ(r.proximity, 0.0f);
   EXPECT_TRUE(r.labels_stale);
   EXPECT_TRUE(r.labels.empty());
-  EXPECT_FALSE(state.status_flag);
+  EXPECT_FALSE(state.error_showing);
 }
 
 TEST_F(PriceMapParser, LevelsAreReadAsPriceTexts) {
@@ -63,7 +63,7 @@ TEST_F(PriceMapParser, RecordsStoredBeforeAFailureStay) {
   parse(price_map_body(
       {fixture_record("2024-03-14", 3000.0f), bad, fixture_record("2024-03-18", 3000.0f)}));
 
-  EXPECT_TRUE(state.status_flag);
+  EXPECT_TRUE(state.error_showing);
   EXPECT_EQ(status(), "Error parsing data");
   ASSERT_EQ(state.records.size(), 1u);
   EXPECT_EQ(state.records.begin()->first, kDay20240314);
@@ -79,13 +79,13 @@ TEST_F(PriceMapParser, EveryParseStartsFromAnEmptyMap) {
 
   parse("{\"data\": [");
   EXPECT_TRUE(state.records.empty());
-  EXPECT_TRUE(state.status_flag);
+  EXPECT_TRUE(state.error_showing);
 }
 
 TEST_F(PriceMapParser, AbsentResponseTextReadsAsEmpty) {
   const char* absent = nullptr;
   pricemap::parse_price_map(state, session.study->record(), &absent);
-  EXPECT_TRUE(state.status_flag);
+  EXPECT_TRUE(state.error_showing);
   EXPECT_EQ(status(), "Error parsing data");
 
   pricemap::parse_price_map(state, session.study->record(), nullptr);

@@ -11,7 +11,7 @@ namespace pmtest {
 namespace {
 
 struct Parsed {
-  bool status_flag;
+  bool error_showing;
   std::string status;
 };
 
@@ -20,7 +20,7 @@ Parsed parse(const std::string& body) {
   pricemap::StudyState state;
   const char* text = body.c_str();
   pricemap::parse_price_map(state, session.study->record(), &text);
-  Parsed parsed{state.status_flag, host::text_of(state.status_text)};
+  Parsed parsed{state.error_showing, host::text_of(state.status_text)};
   host::release(state.status_text);
   return parsed;
 }
@@ -29,13 +29,13 @@ Parsed parse(const std::string& body) {
 // nothing at all; the fuzzer found it.
 TEST(PriceMapParserRegression, AMessageEmptyUpToItsFirstZeroByteKeepsTheParseError) {
   const Parsed parsed = parse(R"({"message":"\u0000b","data":[]})");
-  EXPECT_TRUE(parsed.status_flag);
+  EXPECT_TRUE(parsed.error_showing);
   EXPECT_EQ(parsed.status, "Error parsing data");
 }
 
 TEST(PriceMapParserRegression, AMessageIsShownUpToItsFirstZeroByte) {
   const Parsed parsed = parse(R"({"message":"No data\u0000 today","data":[]})");
-  EXPECT_TRUE(parsed.status_flag);
+  EXPECT_TRUE(parsed.error_showing);
   EXPECT_EQ(parsed.status, "No data");
 }
 
