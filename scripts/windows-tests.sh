@@ -32,6 +32,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver --wait || true
 fi
 
+# A program that crashes must fail its test: without a debugger registered
+# for unhandled exceptions, Wine ends the process with a non-zero status
+# instead of starting one and reporting success.
+WINEDEBUG=-all wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+  /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
+
 stage "test under Wine"
 ctest --preset mingw "$@"
 

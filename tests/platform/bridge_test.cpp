@@ -148,10 +148,12 @@ std::vector<Seen> all_seen(const Drawings& drawings) {
 
 // The same chart in both hosts.
 struct TwoHosts {
+  // The host gives its studies their last calls when it goes, so the library
+  // and the transport outlive it.
   studyhost::ScriptedTransport transport;
+  std::unique_ptr<studyhost::StudyLibrary> library;
   studyhost::Host studyhost_chart{transport};
   FakePlatform platform_chart;
-  std::unique_ptr<studyhost::StudyLibrary> library;
   studyhost::StudyInstance* in_studyhost = nullptr;
   Study* in_platform = nullptr;
 

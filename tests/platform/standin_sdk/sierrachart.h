@@ -33,6 +33,17 @@
     return DLLName;                                   \
   }
 
+#ifdef _WIN32
+// As in the platform's SDK, the colour type and the text-format flags are
+// the system's.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 using COLORREF = std::uint32_t;
 
 // Text-format flags.
@@ -42,6 +53,7 @@ inline constexpr int DT_CENTER = 0x100;
 inline constexpr int DT_RIGHT = 0x200;
 inline constexpr int DT_VCENTER = 0x400;
 inline constexpr int DT_BOTTOM = 0x800;
+#endif
 
 inline constexpr int FLAG_DT_YEAR = 0x10;
 inline constexpr int FLAG_DT_MONTH = 0x20;
