@@ -1,4 +1,4 @@
-// Draws a chart as the host shows it: candles, price and time axes, the
+// Draws a chart picture as the host shows it: candles, price and time axes, the
 // studies' drawings (lines, bands, texts, status text) and their named
 // subgraph outputs, to PNG or SVG through cairo.
 #pragma once
@@ -7,32 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
-#include "studyhost/lib/drawing_store.h"
+#include "studyhost/lib/chart_picture.h"
 
 namespace studyhost {
-
-class Host;
-
-// One study output drawn as a line.
-struct SubgraphSeries {
-  std::string name;
-  std::string label;        // drawn beside the line's right end
-  std::uint32_t color = 0;  // 0x00BBGGRR
-  std::int32_t line_style = 0;
-  std::int32_t line_width = 1;
-  std::int32_t draw_style = 0;  // 35: bars whose value is 0 are skipped
-  std::vector<float> values;    // one per bar
-};
-
-// Everything a picture of the chart shows.
-struct ChartPicture {
-  std::string title;
-  std::vector<Bar> bars;
-  std::vector<DrawingState> drawings;
-  std::vector<SubgraphSeries> subgraphs;
-  std::int32_t value_format = kDefaultValueFormat;
-};
 
 struct RenderOptions {
   int width = 1600;
@@ -53,10 +30,6 @@ struct ChartLayout {
   double x_of_bar(double index) const;
   double y_of_price(double price) const;
 };
-
-// The chart as a host holds it: its bars, every drawing and each study's
-// named subgraphs (unnamed ones carry values for other studies, not lines).
-ChartPicture picture_of(Host& host, const std::string& title);
 
 // The placement the renderer uses for this picture.
 ChartLayout layout_chart(const ChartPicture& picture, const RenderOptions& options);
