@@ -3,10 +3,12 @@
 // this alone.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "host/subgraph_slot.h"
 #include "studyhost/lib/chart.h"
 #include "studyhost/lib/drawing_store.h"
 #include "studyhost/lib/host_constants.h"
@@ -24,6 +26,11 @@ struct SubgraphSeries {
   std::int32_t line_width = 1;
   std::int32_t draw_style = 0;  // 35: bars whose value is 0 are skipped
   std::vector<float> values;    // one per bar
+
+  // Whether the line shows `value`: finite, and not a zero that is skipped.
+  bool shows(float value) const {
+    return std::isfinite(value) && !(value == 0.0f && draw_style == host::kDrawStyleLineSkipZero);
+  }
 };
 
 // Everything a picture of the chart shows.
