@@ -10,6 +10,7 @@
 #include "studyhost/app/input_assign.h"
 #include "studyhost/app/service_connection.h"
 #include "studyhost/app/study_report.h"
+#include "studyhost/lib/chart_picture.h"
 #include "studyhost/lib/host.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/renderer.h"

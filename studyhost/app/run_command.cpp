@@ -11,6 +11,7 @@
 #include "studyhost/app/service_connection.h"
 #include "studyhost/app/study_report.h"
 #include "studyhost/app/trace_log.h"
+#include "studyhost/lib/chart_picture.h"
 #include "studyhost/lib/host.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/renderer.h"
