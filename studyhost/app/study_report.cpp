@@ -23,9 +23,13 @@ std::string status_text_of(const Host& host, const StudyInstance& instance) {
   return redact_url(text);
 }
 
-void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance) {
+std::string study_display_name(const StudyInstance& instance) {
   const char* name = host::text_of(instance.record().study_name);
-  out << (name[0] != '\0' ? name : instance.library().name().c_str()) << '\n';
+  return name[0] != '\0' ? std::string(name) : instance.library().name();
+}
+
+void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance) {
+  out << study_display_name(instance) << '\n';
   // Quoted, so the blank text a finished download cycle shows is seen too.
   out << "  status: \"" << status_text_of(host, instance) << "\"\n";
   if (instance.log().empty()) {

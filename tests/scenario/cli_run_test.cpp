@@ -266,7 +266,14 @@ TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritte
   o.service = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
   o.download_wait = std::chrono::milliseconds(300);
   o.dump = path("dump.json");
-  EXPECT_ONE_LINE_FAILURE(run(o), "downloads still running after");
+  // The line names the study and the request it waits for, without the key.
+  EXPECT_ONE_LINE_FAILURE(run(o), "QLX PRICEMAP OVERLAY: request https://");
+  EXPECT_NE(err_.str().find("/wp-json/fernhollow/v1/getcsv?assetClass=Futures&symbol=ES"
+                            "&timeframe=D&api_key=*** still running after 0 s (" +
+                            o.service + ")\n"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_EQ(err_.str().find(kSecret), std::string::npos) << err_.str();
   const json dump = json::parse(read_text(o.dump));
   const json* status = find_drawing(dump, [](const json& d) { return d.value("status", -1) == 1; });
   ASSERT_NE(status, nullptr);

@@ -144,6 +144,10 @@ TEST(Http, FailedTransferLogsOneRedactedLineAndPublishesAShortErrorText) {
       {"body over the cap",
        [](auto& t) { t.respond("https://", std::string(studyhost::kMaxResponseBytes + 1, 'x')); }},
       {"nothing answers", [](auto&) {}},
+      // A study reads the body as a C text and would see one that starts
+      // with a zero byte as still downloading, for ever.
+      {"zero byte in the body",
+       [](auto& t) { t.respond("https://", std::string("\0{\"data\":[]}", 12)); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
