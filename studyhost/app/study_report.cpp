@@ -20,7 +20,7 @@ std::string status_text_of(const Host& host, const StudyInstance& instance) {
       text = drawing.text;  // the newest status drawing wins
     }
   }
-  return redact_url(text);
+  return redact_text(text);
 }
 
 std::string study_display_name(const StudyInstance& instance) {
@@ -37,7 +37,7 @@ void print_study_report(std::ostream& out, const Host& host, const StudyInstance
     return;
   }
   out << "  message log:\n";
-  for (const std::string& line : instance.log()) out << "    " << redact_url(line) << '\n';
+  for (const std::string& line : instance.log()) out << "    " << redact_text(line) << '\n';
 }
 
 }  // namespace studyhost::app

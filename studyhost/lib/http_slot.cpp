@@ -135,8 +135,10 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
     response_ = std::move(result.body);
     return true;
   }
-  log.push_back(redact_url(std::string(kHttpFailureLogPrefix) + url + ": " + error));
-  response_ = redact_url(std::string(kHttpErrorPrefix) + error);
+  // The URL is hidden whole before it goes into the line, so nothing of the
+  // key and nothing after it is lost to the text around it.
+  log.push_back(std::string(kHttpFailureLogPrefix) + redact_url(url) + ": " + redact_text(error));
+  response_ = std::string(kHttpErrorPrefix) + redact_text(error);
   return true;
 }
 
