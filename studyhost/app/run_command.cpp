@@ -2,6 +2,8 @@
 // outputs.
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
@@ -122,10 +124,21 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     host->set_bars(std::move(bars));
 
     StudyInstance& study = host->add_study(*library);
+    // Inputs by name are set as in the settings dialog before the study
+    // runs. Inputs by number (the way to an input without a name) are set
+    // from outside once the study's state exists, as the host would, and a
+    // full recalculation follows; the number is checked now.
+    std::vector<std::pair<std::int32_t, std::string>> numbered;
     for (const std::string& assignment : options.inputs) {
       std::string name, value;
       if (!split_assignment(assignment, name, value)) {
-        return failed(err, "--input takes NAME=VALUE, not \"" + assignment + "\"");
+        return failed(err, "--input takes NAME=VALUE or NUMBER=VALUE, not \"" + assignment + "\"");
+      }
+      std::int32_t number = 0;
+      if (input_number(name, number)) {
+        if (!input_number_declared(study, number, error)) return failed(err, error);
+        numbered.emplace_back(number, std::move(value));
+        continue;
       }
       if (!assign_input(study, name, value, error)) return failed(err, error);
     }
@@ -149,6 +162,13 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
 
     host->full_recalculation();
     bool settled = settle();
+    if (settled && !numbered.empty()) {
+      for (const auto& [number, value] : numbered) {
+        if (!assign_input_number(study, number, value, error)) return failed(err, error);
+      }
+      host->full_recalculation();
+      settled = settle();
+    }
     if (settled && options.recalc) {
       host->full_recalculation();
       settled = settle();

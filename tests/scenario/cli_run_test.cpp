@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "studyhost/app/bars_csv.h"
@@ -280,6 +281,33 @@ TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritte
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->at("text"), "Downloading...");
   close(listener);
+}
+
+// Per-period mode is reached only through input 36, which has no name, so
+// `--input NAME=VALUE` could not set it. By its number it is set from outside
+// once the study state exists, and the full recalculation that follows draws
+// each day with its own price map.
+TEST_F(CliRun, AnInputByItsNumberSwitchesThePriceMapToPerPeriodMode) {
+  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  o.inputs.push_back("36=2");
+  o.inputs.push_back("Show Price Labels=All");
+  o.dump = path("dump.json");
+  ASSERT_EQ(run(o), 0) << err_.str();
+  const json dump = json::parse(read_text(o.dump));
+  for (const json& input : dump.at("inputs")) {
+    if (input.at("index") == 36) {
+      EXPECT_EQ(input.at("value"), 2);
+    }
+  }
+  std::set<std::string> ut1_labels;
+  for (const json& d : dump.at("drawings")) {
+    const std::string text = d.value("text", "");
+    if (text.size() > 4 && text.substr(text.size() - 4) == " UT1") ut1_labels.insert(text);
+  }
+  EXPECT_GT(ut1_labels.size(), 5u) << "one UT1 label per day, each at that day's price";
+
+  o.inputs.back() = "99=1";
+  EXPECT_ONE_LINE_FAILURE(run(o), "no input number 99; the study's inputs are numbered: 1, 2");
 }
 
 #endif  // QLX_PRICEMAP_OVERLAY_64_PATH
