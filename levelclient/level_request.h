@@ -67,11 +67,19 @@ RequestOutcome send_request(host::StudyInterface& sc, const QueryValues& values)
 void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
                  bool log);
 
-// The text with every occurrence of the API key replaced by "***": a status
-// text or log line never shows the key, also when the service's own message
-// repeats it. An empty key changes nothing.
+// A service message with every occurrence of the API key, as typed or as sent
+// in the URL (percent-encoded), replaced by "***": the chart and the message
+// log never show the key, also when the service repeats it. A key shorter than
+// kShortestMaskedKey is not looked for: inside a message it cannot be told
+// apart from ordinary words, and a key that short is no secret worth a
+// garbled message.
 inline constexpr std::string_view kMaskedKey = "***";
-std::string mask_api_key(std::string_view text, std::string_view api_key);
+inline constexpr std::size_t kShortestMaskedKey = 8;
+std::string mask_api_key(std::string_view message, std::string_view api_key);
+
+// The status text of a body that could not be read: the study's own
+// "Error parsing data" as it stands, a service message with the key masked.
+std::string failed_read_status(std::string_view outcome, std::string_view api_key);
 
 // Status texts.
 inline constexpr const char* kMissingApiKey = "Missing API Key";

@@ -154,10 +154,11 @@ float price_text_to_float(const std::string& text) {
   } else {
     value = dashed_value(c_text(text));
   }
-  // Infinity and NaN ("inf", "nan", "1e39", "1/1e-45") are no price: they
-  // read as 0 like any other text without a number, so that nothing
-  // downstream draws, averages or rounds a value that is not a number.
-  return std::isfinite(value) ? value : 0.0f;
+  // Infinity and NaN ("inf", "nan", "1e39", "1/1e-45") are no price. Read as
+  // 0 they would stand on the chart as levels at 0; the record cannot be
+  // read, as when the price is missing.
+  if (!std::isfinite(value)) throw RecordError("price text gives no finite number");
+  return value;
 }
 
 float price_member(const nlohmann::json& object, const char* name) {

@@ -62,7 +62,7 @@ bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
   if (!read) {
     // The service's message goes to the chart and the log; it must not
     // carry the key there.
-    const std::string shown = mask_api_key(outcome, inputs.api_key);
+    const std::string shown = failed_read_status(outcome, inputs.api_key);
     show_status(sc, status_id, shown.c_str(), true, true);
     request_state = kIdle;
     return false;

@@ -13,8 +13,9 @@
 
 namespace levelclient {
 
-// A record text that cannot be read (an empty price text). Caught, with the
-// JSON library's own exceptions, at the boundary of each response reader.
+// A record text that cannot be read (a price text that is empty or gives no
+// finite number). Caught, with the JSON library's own exceptions, at the
+// boundary of each response reader.
 class RecordError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -32,7 +33,8 @@ std::int64_t date_text_to_datetime(std::string_view text);
 
 // Price text conversion in 32-bit float steps: decimals, fractions
 // ("105 3/4"), quarters in eighths ("450-2") and 32nds ("110-16", "110-165").
-// Throws RecordError for an empty text.
+// Throws RecordError for an empty text and for one that gives no finite
+// float ("inf", "nan", "1e39").
 float price_text_to_float(const std::string& text);
 // The member's price text converted.
 float price_member(const nlohmann::json& object, const char* name);

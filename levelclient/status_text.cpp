@@ -49,19 +49,33 @@ void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* 
   host::release(record);
 }
 
-std::string mask_api_key(std::string_view text, std::string_view api_key) {
-  if (api_key.empty()) return std::string(text);
+std::string mask_api_key(std::string_view message, std::string_view api_key) {
+  if (api_key.size() < kShortestMaskedKey) return std::string(message);
+  constexpr std::size_t kNone = std::string_view::npos;
+  const std::string sent = percent_encode(api_key);
   std::string masked;
-  masked.reserve(text.size());
+  masked.reserve(message.size());
   std::size_t from = 0;
-  for (std::size_t at = text.find(api_key); at != std::string_view::npos;
-       at = text.find(api_key, from)) {
-    masked.append(text, from, at - from);
+  std::size_t typed = message.find(api_key);
+  std::size_t encoded = sent == api_key ? kNone : message.find(sent);
+  while (typed != kNone || encoded != kNone) {
+    // Where both forms start at the same place, the form sent, which is
+    // never the shorter, is the one masked.
+    const bool encoded_first = encoded != kNone && (typed == kNone || encoded <= typed);
+    const std::size_t at = encoded_first ? encoded : typed;
+    masked.append(message, from, at - from);
     masked += kMaskedKey;
-    from = at + api_key.size();
+    from = at + (encoded_first ? sent.size() : api_key.size());
+    if (typed != kNone && typed < from) typed = message.find(api_key, from);
+    if (encoded != kNone && encoded < from) encoded = message.find(sent, from);
   }
-  masked.append(text, from);
+  masked.append(message, from);
   return masked;
+}
+
+std::string failed_read_status(std::string_view outcome, std::string_view api_key) {
+  if (outcome == kErrorParsing) return std::string(outcome);
+  return mask_api_key(outcome, api_key);
 }
 
 }  // namespace levelclient

@@ -80,7 +80,8 @@ void response_step(host::StudyInterface& sc, StudyState& state) {
   // reaches the chart or the message log.
   if (state.error_showing) {
     const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
-    const std::string shown = levelclient::mask_api_key(host::text_of(state.status_text), api_key);
+    const std::string shown =
+        levelclient::failed_read_status(host::text_of(state.status_text), api_key);
     host::assign(state.status_text, shown.c_str(), shown.size());
   }
   show_state_status(sc, state, true);

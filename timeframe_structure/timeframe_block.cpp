@@ -1,10 +1,19 @@
 #include "timeframe_structure/timeframe_block.h"
 
 #include <new>
+#include <utility>
 
+#include "levelclient/level_request.h"
 #include "timeframe_structure/study_declaration.h"
 
 namespace timeframe {
+namespace {
+
+bool enabled(host::StudyInterface& sc, std::int32_t code) {
+  return host::yes_no_value(host::element(sc.inputs, input::kFirstEnabled + code - 1));
+}
+
+}  // namespace
 
 TimeframeBlock* create_block() noexcept {
   try {
@@ -18,8 +27,22 @@ void destroy_block(TimeframeBlock* block) noexcept {
   delete block;
 }
 
+CycleInputs current_cycle_inputs(host::StudyInterface& sc) {
+  CycleInputs inputs;
+  inputs.asset_class = levelclient::asset_class_text(host::element(sc.inputs, input::kAssetClass));
+  inputs.symbol = levelclient::request_text(host::element(sc.inputs, input::kSymbol));
+  inputs.api_key = levelclient::request_text(host::element(sc.inputs, input::kApiKey));
+  for (std::int32_t code = levelclient::kTimeframeSession; code <= levelclient::kTimeframeYear;
+       ++code) {
+    if (enabled(sc, code)) inputs.enabled |= 1u << (code - 1);
+  }
+  return inputs;
+}
+
 void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
                             std::int32_t& request_state, std::int32_t& status_id) {
+  // Read first: running out of memory here leaves the old cycle as it was.
+  CycleInputs inputs = current_cycle_inputs(sc);
   status_id = 0;
   clear_periods(block.periods);
   if (request_state != levelclient::kPending) request_state = levelclient::kRequestWanted;
@@ -27,9 +50,9 @@ void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
   block.cycle.current_timeframe = levelclient::kTimeframeNone;
   for (std::int32_t code = levelclient::kTimeframeSession; code <= levelclient::kTimeframeYear;
        ++code) {
-    if (host::yes_no_value(host::element(sc.inputs, input::kFirstEnabled + code - 1)))
-      block.cycle.queue.push_back(code);
+    if (inputs.enabled & (1u << (code - 1))) block.cycle.queue.push_back(code);
   }
+  block.cycle_inputs = std::move(inputs);
 }
 
 }  // namespace timeframe

@@ -21,7 +21,7 @@ inline constexpr std::chrono::seconds kDefaultDownloadWait = kConnectTimeout + k
 struct RunOptions {
   std::string library;
   std::string bars;
-  std::vector<std::string> inputs;  // NAME=VALUE
+  std::vector<std::string> inputs;  // NAME=VALUE, or NUMBER=VALUE set after the first recalculation
   float price_increment = kDefaultPriceIncrement;
   std::int32_t value_format = kDefaultValueFormat;
   double tz_offset_hours = 0;
@@ -59,7 +59,8 @@ struct DemoOptions {
 };
 
 // `studyhost demo`: both studies on the bundled bars against the bundled
-// responses, rendered into the output folder.
+// responses, and the price map study in per-period mode, rendered into the
+// output folder.
 int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& err);
 
 // `studyhost serve-levels`: serves a folder of responses until interrupted.

@@ -1,8 +1,12 @@
 // `studyhost demo`: both studies on the bundled ES bars, their levels served
-// from the bundled responses by the mock service, drawn to PNG and SVG.
+// from the bundled responses by the mock service, drawn to PNG and SVG, and
+// the price map study once more in per-period mode.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
@@ -37,18 +41,40 @@ constexpr const char* kDemoAssetClass = "Futures";
 constexpr const char* kDemoBars = "bars/es_5min.csv";
 constexpr const char* kDemoLevels = "levels";
 
-// One chart of the demo: which studies, how many of the last bars it shows.
+// The price map study's period mode (an input without a name) and the value
+// that draws each day with its own price map.
+constexpr std::int32_t kPeriodModeInput = 36;
+constexpr const char* kPerPeriodMode = "2";
+
+// One chart of the demo: which studies, how many of the last bars it shows,
+// the inputs set by name besides the instrument's, and the inputs the host
+// sets from outside by number once the studies have run (a full
+// recalculation follows).
 struct DemoChart {
   std::string file_stem;
   std::string title;
   std::vector<std::string> libraries;
   std::int32_t visible_bars;
-  std::vector<std::string> extra_inputs;
+  std::vector<std::pair<std::string, std::string>> extra_inputs;
+  std::vector<std::pair<std::int32_t, std::string>> outside_inputs;
 };
 
 int failed(std::ostream& err, const std::string& line) {
   err << "studyhost: " << line << '\n';
   return 1;
+}
+
+// How many of the last bars lie on the last `days` calendar days of the
+// chart, from one hour into the first of them: the labels of the day before
+// end at midnight and would peek in at the left edge.
+std::int32_t bars_of_last_days(const std::vector<Bar>& bars, std::int64_t days) {
+  if (bars.empty()) return 0;
+  constexpr std::int64_t kMicrosPerHour = host::kMicrosPerDay / 24;
+  const std::int64_t first_day = bars.back().datetime / host::kMicrosPerDay - (days - 1);
+  const std::int64_t from = first_day * host::kMicrosPerDay + kMicrosPerHour;
+  const auto first =
+      std::find_if(bars.begin(), bars.end(), [&](const Bar& bar) { return bar.datetime >= from; });
+  return static_cast<std::int32_t>(bars.end() - first);
 }
 
 }  // namespace
@@ -88,10 +114,18 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
                                                                 {"timeframe", timeframe.get()}};
   // A day and a half of 5-minute bars shows the daily price map's levels
   // with room to read them; the timeframe structure needs a week or more to
-  // show its previous sessions, weeks and months stepping.
+  // show its previous sessions, weeks and months stepping. Per-period mode
+  // draws each day with that day's price map, so its chart shows four days,
+  // each labelled.
   const std::vector<DemoChart> charts = {
-      {"pricemap_overlay", "ES 5 min  QLX PRICEMAP OVERLAY", {"pricemap"}, 420, {}},
-      {"timeframe_structure", "ES 5 min  QLX TIMEFRAME STRUCTURE", {"timeframe"}, 0, {}},
+      {"pricemap_overlay", "ES 5 min  QLX PRICEMAP OVERLAY", {"pricemap"}, 420, {}, {}},
+      {"timeframe_structure", "ES 5 min  QLX TIMEFRAME STRUCTURE", {"timeframe"}, 0, {}, {}},
+      {"pricemap_overlay_per_period",
+       "ES 5 min  QLX PRICEMAP OVERLAY  per-period mode: each day with its own price map",
+       {"pricemap"},
+       bars_of_last_days(bars, 4),
+       {{"Show Price Labels", "All"}},
+       {{kPeriodModeInput, kPerPeriodMode}}},
   };
   const bool progress = stderr_is_terminal();
   int status = 0;
@@ -101,17 +135,28 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
     std::vector<StudyInstance*> studies;
     for (const std::string& key : chart.libraries) {
       StudyInstance& study = host.add_study(*libraries.at(key));
-      const std::vector<std::pair<std::string, std::string>> inputs = {
+      std::vector<std::pair<std::string, std::string>> inputs = {
           {"Asset Class", kDemoAssetClass}, {"Symbol", kDemoSymbol}, {"API Key", kDemoApiKey}};
+      inputs.insert(inputs.end(), chart.extra_inputs.begin(), chart.extra_inputs.end());
       for (const auto& [name, value] : inputs) {
         if (!assign_input(study, name, value, error)) return failed(err, error);
       }
       studies.push_back(&study);
     }
-    host.full_recalculation();
-    if (!wait_for_downloads(host, options.download_wait, err, progress)) {
+    auto recalculate = [&] {
+      host.full_recalculation();
+      if (wait_for_downloads(host, options.download_wait, err, progress)) return true;
       failed(err, chart.file_stem + ": downloads still running after the wait");
       status = 1;
+      return false;
+    };
+    if (recalculate() && !chart.outside_inputs.empty()) {
+      for (StudyInstance* study : studies) {
+        for (const auto& [number, value] : chart.outside_inputs) {
+          if (!assign_input_number(*study, number, value, error)) return failed(err, error);
+        }
+      }
+      recalculate();
     }
     const ChartPicture picture = picture_of(host, chart.title);
     RenderOptions render;

@@ -103,7 +103,7 @@ json drawing_json(const DrawingState& d) {
   if (d.second_color != host::kUnsetColor) item["second_color"] = d.second_color;
   add_int("line_width", d.line_width, -1);
   add_int("line_style", d.line_style, -1);
-  if (!d.text.empty()) item["text"] = redact_url(d.text);
+  if (!d.text.empty()) item["text"] = redact_text(d.text);
   add_int("font_size", d.font_size, -1);
   if (!d.font_face.empty()) item["font_face"] = d.font_face;
   add_int("alignment", d.text_alignment, -1);
@@ -150,7 +150,7 @@ json dump_study(const Host& host, StudyInstance& instance) {
   // Log lines are the study's own texts and the host's transfer failures;
   // either may carry a URL, so the key is hidden here too.
   json log = json::array();
-  for (const std::string& line : instance.log()) log.push_back(redact_url(line));
+  for (const std::string& line : instance.log()) log.push_back(redact_text(line));
   dump["log"] = std::move(log);
 
   json requests = json::array();

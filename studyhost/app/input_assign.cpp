@@ -255,20 +255,15 @@ bool split_assignment(std::string_view assignment, std::string& name, std::strin
   return true;
 }
 
-bool assign_input(StudyInstance& instance, std::string_view name, std::string_view value,
-                  std::string& error) {
-  const std::int32_t index = find_input(instance, name);
-  if (index < 0) {
-    std::vector<std::string> names;
-    for (const std::int32_t i : declared_inputs(instance)) {
-      const char* text = host::text_of(instance.input(i).name);
-      if (text[0] != '\0') names.push_back(quoted(text));
-    }
-    error = "unknown input " + quoted(name) + "; the study's inputs are: " + joined(names);
-    return false;
-  }
+namespace {
+
+// Sets the declared input `index` from `value`.
+bool assign_declared(StudyInstance& instance, std::int32_t index, std::string_view value,
+                     std::string& error) {
   const host::InputSlot& slot = instance.input(index);
-  const std::string label = "input " + quoted(host::text_of(slot.name));
+  const char* name = host::text_of(slot.name);
+  const std::string label =
+      "input " + (name[0] != '\0' ? quoted(name) : std::to_string(index) + " (no name)");
   const std::uint8_t kind = slot.kind;
 
   if (host::is_text_kind(kind)) {
@@ -365,6 +360,47 @@ bool assign_input(StudyInstance& instance, std::string_view name, std::string_vi
   }
   error = label + " is of " + kind_name(kind) + ", which this host cannot set from text";
   return false;
+}
+
+}  // namespace
+
+bool assign_input(StudyInstance& instance, std::string_view name, std::string_view value,
+                  std::string& error) {
+  const std::int32_t index = find_input(instance, name);
+  if (index < 0) {
+    std::vector<std::string> names;
+    for (const std::int32_t i : declared_inputs(instance)) {
+      const char* text = host::text_of(instance.input(i).name);
+      if (text[0] != '\0') names.push_back(quoted(text));
+    }
+    error = "unknown input " + quoted(name) + "; the study's inputs are: " + joined(names);
+    return false;
+  }
+  return assign_declared(instance, index, value, error);
+}
+
+bool input_number(std::string_view name, std::int32_t& number) {
+  if (name.empty() ||
+      !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return false;
+  }
+  return parse_whole(name, number);
+}
+
+bool input_number_declared(const StudyInstance& instance, std::int32_t number, std::string& error) {
+  const std::vector<std::int32_t> declared = declared_inputs(instance);
+  if (std::find(declared.begin(), declared.end(), number) != declared.end()) return true;
+  std::vector<std::string> numbers;
+  for (const std::int32_t i : declared) numbers.push_back(std::to_string(i));
+  error = "no input number " + std::to_string(number) +
+          "; the study's inputs are numbered: " + joined(numbers);
+  return false;
+}
+
+bool assign_input_number(StudyInstance& instance, std::int32_t number, std::string_view value,
+                         std::string& error) {
+  if (!input_number_declared(instance, number, error)) return false;
+  return assign_declared(instance, number, value, error);
 }
 
 }  // namespace studyhost::app

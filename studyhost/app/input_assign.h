@@ -45,4 +45,17 @@ bool split_assignment(std::string_view assignment, std::string& name, std::strin
 bool assign_input(StudyInstance& instance, std::string_view name, std::string_view value,
                   std::string& error);
 
+// Whether the NAME of an assignment is an input number (digits alone), the
+// way to an input that has no name; `number` is then set.
+bool input_number(std::string_view name, std::int32_t& number);
+
+// Whether the study declared an input with this number; when not, `error`
+// says so and lists the numbers it declared.
+bool input_number_declared(const StudyInstance& instance, std::int32_t number, std::string& error);
+
+// Sets the declared input with this number from `value`, by the rules of
+// assign_input.
+bool assign_input_number(StudyInstance& instance, std::int32_t number, std::string_view value,
+                         std::string& error);
+
 }  // namespace studyhost::app

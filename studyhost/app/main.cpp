@@ -26,11 +26,15 @@ int main(int argc, char** argv) {
   auto* run_cmd = app.add_subcommand(
       "run",
       "Run one study on a chart of bars: defaults call, full recalculation, downloads, then "
-      "--recalc, --replay and --menu in that order, then the outputs");
+      "the inputs given by number with another full recalculation, --recalc, --replay and "
+      "--menu in that order, then the outputs");
   run_cmd->add_option("LIBRARY", run.library, "The study library")->required();
   run_cmd->add_option("--bars", run.bars, "Bars CSV: a header, then YYYY-MM-DD HH:MM:SS,o,h,l,c,v")
       ->required();
-  run_cmd->add_option("--input", run.inputs, "NAME=VALUE: set a declared input (repeatable)");
+  run_cmd->add_option("--input", run.inputs,
+                      "NAME=VALUE: set a declared input before the study runs; NUMBER=VALUE: "
+                      "set an input by its number (one without a name too) once the study "
+                      "has run, as the host would from outside (repeatable)");
   run_cmd->add_option("--price-increment", run.price_increment, "Tick size (default 0.25)");
   run_cmd->add_option("--value-format", run.value_format, "Decimals of price texts (default 2)");
   run_cmd->add_option("--tz-offset", run.tz_offset_hours, "Chart time-zone offset in hours");
@@ -60,7 +64,9 @@ int main(int argc, char** argv) {
   DemoOptions demo;
   double demo_wait_seconds = static_cast<double>(kDefaultDownloadWait.count());
   auto* demo_cmd = app.add_subcommand(
-      "demo", "Both studies on the bundled ES bars and level data, rendered to PNG and SVG");
+      "demo",
+      "Both studies on the bundled ES bars and level data, and the price map study in "
+      "per-period mode, rendered to PNG and SVG");
   demo_cmd->add_option("--data", demo.data_dir, "The data folder (default: the source tree's)");
   demo_cmd->add_option("--output", demo.output_dir, "Output folder (default ./demo-output)");
   demo_cmd->add_option("--pricemap-library", demo.pricemap_library,

@@ -2,6 +2,8 @@
 // outputs.
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
@@ -14,6 +16,7 @@
 #include "studyhost/lib/chart_picture.h"
 #include "studyhost/lib/host.h"
 #include "studyhost/lib/library_loader.h"
+#include "studyhost/lib/redact.h"
 #include "studyhost/lib/renderer.h"
 
 namespace studyhost::app {
@@ -49,6 +52,22 @@ bool choose_menu_text(Host& host, const std::string& text, std::string& error) {
   }
   if (first) error += "no entries";
   return false;
+}
+
+// One line for each study whose request has not ended in a published
+// response: the study, the URL (api_key as ***) and what became of it;
+// `still_running` says it of a transfer in flight. False when there is none.
+bool report_unfinished_requests(Host& host, const std::string& still_running, std::ostream& err) {
+  bool any = false;
+  for (StudyInstance* study : host.instances()) {
+    HttpSlot& http = study->http();
+    if (!http.pending()) continue;
+    report(err,
+           study_display_name(*study) + ": request " + redact_url(http.pending_url()) + " " +
+               (http.completed() ? "answered but never delivered to the study" : still_running));
+    any = true;
+  }
+  return any;
 }
 
 // One line about the first option out of range, or empty.
@@ -106,28 +125,51 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     host->set_bars(std::move(bars));
 
     StudyInstance& study = host->add_study(*library);
+    // Inputs by name are set as in the settings dialog before the study
+    // runs. Inputs by number (the way to an input without a name) are set
+    // from outside once the study's state exists, as the host would, and a
+    // full recalculation follows; the number is checked now.
+    std::vector<std::pair<std::int32_t, std::string>> numbered;
     for (const std::string& assignment : options.inputs) {
       std::string name, value;
       if (!split_assignment(assignment, name, value)) {
-        return failed(err, "--input takes NAME=VALUE, not \"" + assignment + "\"");
+        return failed(err, "--input takes NAME=VALUE or NUMBER=VALUE, not \"" + assignment + "\"");
+      }
+      std::int32_t number = 0;
+      if (input_number(name, number)) {
+        if (!input_number_declared(study, number, error)) return failed(err, error);
+        numbered.emplace_back(number, std::move(value));
+        continue;
       }
       if (!assign_input(study, name, value, error)) return failed(err, error);
     }
 
+    // A run whose study still waits for a response has not shown what the
+    // study does: that is a failure, named by study and URL.
+    bool unfinished_reported = false;
     auto settle = [&] {
       if (wait_for_downloads(*host, options.download_wait, err, progress)) return true;
-      report(
-          err,
-          "downloads still running after " +
-              std::to_string(
-                  std::chrono::duration_cast<std::chrono::seconds>(options.download_wait).count()) +
-              " s (" + service.description() + ")");
+      const std::string waited =
+          "still running after " +
+          std::to_string(
+              std::chrono::duration_cast<std::chrono::seconds>(options.download_wait).count()) +
+          " s (" + service.description() + ")";
+      // The transfer may have ended since the wait gave up.
+      if (!report_unfinished_requests(*host, waited, err)) report(err, "downloads " + waited);
+      unfinished_reported = true;
       status = 1;
       return false;
     };
 
     host->full_recalculation();
     bool settled = settle();
+    if (settled && !numbered.empty()) {
+      for (const auto& [number, value] : numbered) {
+        if (!assign_input_number(study, number, value, error)) return failed(err, error);
+      }
+      host->full_recalculation();
+      settled = settle();
+    }
     if (settled && options.recalc) {
       host->full_recalculation();
       settled = settle();
@@ -139,6 +181,10 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     for (std::size_t i = 0; settled && i < options.menus.size(); ++i) {
       if (!choose_menu_text(*host, options.menus[i], error)) return failed(err, error);
       settled = settle();
+    }
+
+    if (!unfinished_reported && report_unfinished_requests(*host, "never completed", err)) {
+      status = 1;
     }
 
     // Written even after a time-out: what the host holds then is what

@@ -20,12 +20,16 @@ std::string status_text_of(const Host& host, const StudyInstance& instance) {
       text = drawing.text;  // the newest status drawing wins
     }
   }
-  return redact_url(text);
+  return redact_text(text);
+}
+
+std::string study_display_name(const StudyInstance& instance) {
+  const char* name = host::text_of(instance.record().study_name);
+  return name[0] != '\0' ? std::string(name) : instance.library().name();
 }
 
 void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance) {
-  const char* name = host::text_of(instance.record().study_name);
-  out << (name[0] != '\0' ? name : instance.library().name().c_str()) << '\n';
+  out << study_display_name(instance) << '\n';
   // Quoted, so the blank text a finished download cycle shows is seen too.
   out << "  status: \"" << status_text_of(host, instance) << "\"\n";
   if (instance.log().empty()) {
@@ -33,7 +37,7 @@ void print_study_report(std::ostream& out, const Host& host, const StudyInstance
     return;
   }
   out << "  message log:\n";
-  for (const std::string& line : instance.log()) out << "    " << redact_url(line) << '\n';
+  for (const std::string& line : instance.log()) out << "    " << redact_text(line) << '\n';
 }
 
 }  // namespace studyhost::app

@@ -14,6 +14,9 @@ namespace studyhost::app {
 // coordinates), or empty when it shows none.
 std::string status_text_of(const Host& host, const StudyInstance& instance);
 
+// The name the study gave itself, else its library's.
+std::string study_display_name(const StudyInstance& instance);
+
 // The study's name, status text and message log lines, the API key hidden.
 void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance);
 

@@ -12,8 +12,8 @@ std::string trace_line(std::uint64_t seq, const HostCall& call) {
   const nlohmann::ordered_json line = {{"seq", seq},
                                        {"instance", call.instance},
                                        {"operation", call.operation},
-                                       {"arguments", redact_url(call.arguments)},
-                                       {"result", redact_url(call.result)}};
+                                       {"arguments", redact_text(call.arguments)},
+                                       {"result", redact_text(call.result)}};
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 

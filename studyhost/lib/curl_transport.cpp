@@ -135,7 +135,7 @@ long milliseconds(std::chrono::milliseconds d) {
 HttpResult failure(std::string error) {
   HttpResult r;
   r.ok = false;
-  r.error = redact_url(error);
+  r.error = redact_text(error);
   return r;
 }
 

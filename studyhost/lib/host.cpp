@@ -130,6 +130,9 @@ void Host::update(StudyInstance& instance, std::int32_t first_changed) {
   host::StudyInterface& record = instance.record();
   const auto bar_count = static_cast<std::int32_t>(bars_.size());
   first_changed = std::clamp(first_changed, 0, bar_count > 0 ? bar_count - 1 : 0);
+  // An update from bar 0 (on a chart of one bar, every update) is a full
+  // recalculation to the study as much as one the host starts itself.
+  if (first_changed == 0) drawings_.remove_owned_by(instance.id());
   if (record.auto_loop != 0) {
     for (std::int32_t i = first_changed; i < bar_count; ++i) {
       record.current_index = i;

@@ -36,12 +36,13 @@ void trace(StudyInstance& instance, const char* operation, Describe describe) {
 
 using Described = std::pair<std::string, std::string>;
 
+// A text the study gave, in quotes, any api_key value in it hidden.
 std::string quoted(const char* text) {
   if (text == nullptr) return "null";
   // Appended piece by piece: GCC 12 at -O3 mistakes "literal" + string for an
   // overlapping copy (-Wrestrict).
   std::string result = "\"";
-  result += redact_url(text);
+  result += redact_text(text);
   result += '"';
   return result;
 }
@@ -92,7 +93,8 @@ std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url)
     // From acceptance the study sees an empty response until the body is in.
     sc->http_response = instance->http_response().c_str();
     trace(*instance, "http_request", [&] {
-      return Described{quoted(text.c_str()), accepted ? "1" : "0"};
+      // A whole URL: hidden up to its end, whatever its key holds.
+      return Described{quoted(redact_url(text).c_str()), accepted ? "1" : "0"};
     });
     return accepted ? 1 : 0;
   } catch (...) {

@@ -89,6 +89,11 @@ bool HttpSlot::pending() const {
   return transfer_ != nullptr;
 }
 
+std::string HttpSlot::pending_url() const {
+  // The worker only reads the URL, so reading it here needs no lock.
+  return transfer_ != nullptr ? transfer_->url : std::string();
+}
+
 bool HttpSlot::completed() const {
   if (transfer_ == nullptr) return false;
   std::lock_guard lock(transfer_->mutex);
@@ -121,13 +126,19 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
     // An empty text means "still downloading" to a study; publishing it would
     // leave the study waiting for ever.
     error = "empty response (HTTP " + std::to_string(result.status) + ")";
+  } else if (result.body.find('\0') != std::string::npos) {
+    // No JSON text holds a raw zero byte, and a study reads the body as a C
+    // text: one that starts with it would look like a download still running.
+    error = "response holds a zero byte (HTTP " + std::to_string(result.status) + ")";
   }
   if (error.empty()) {
     response_ = std::move(result.body);
     return true;
   }
-  log.push_back(redact_url(std::string(kHttpFailureLogPrefix) + url + ": " + error));
-  response_ = redact_url(std::string(kHttpErrorPrefix) + error);
+  // The URL is hidden whole before it goes into the line, so nothing of the
+  // key and nothing after it is lost to the text around it.
+  log.push_back(std::string(kHttpFailureLogPrefix) + redact_url(url) + ": " + redact_text(error));
+  response_ = std::string(kHttpErrorPrefix) + redact_text(error);
   return true;
 }
 

@@ -26,6 +26,8 @@ class HttpSlot {
 
   // A transfer was accepted and its result not yet published.
   bool pending() const;
+  // The URL of that transfer, as the study gave it; empty when none is.
+  std::string pending_url() const;
   // The transfer has ended and waits to be published.
   bool completed() const;
   // Waits until the transfer ends or the deadline passes; true when ended.

@@ -85,11 +85,12 @@ TEST(PriceText, EmptyTextIsARecordError) {
   EXPECT_THROW(price(""), RecordError);
 }
 
-TEST(PriceText, NumbersThatAreNoFiniteFloatReadAsZero) {
-  for (const char* text :
-       {"nan", "-nan", "inf", "-infinity", "1e39", "-1e39", "1e400", "1/1e-45", "3e38 3e38/0.5"}) {
-    EXPECT_EQ(bits(price(text)), bits(0.0f)) << text;
+TEST(PriceText, NumbersThatAreNoFiniteFloatAreARecordError) {
+  for (const char* text : {"nan", "-nan", "inf", "-infinity", "1e39", "-1e39", "1e400", "1/1e-45",
+                           "3e38 3e38/0.5", "inf/2", "nan-16"}) {
+    EXPECT_THROW(price(text), RecordError) << text;
   }
+  EXPECT_THROW(price(std::string(10000, '9')), RecordError);
   // The largest float and tiny numbers are still numbers.
   EXPECT_EQ(bits(price("3.4028235e38")), bits(3.4028235e38f));
   EXPECT_EQ(bits(price("1e-400")), bits(0.0f));
@@ -99,7 +100,6 @@ TEST(PriceText, NumbersThatAreNoFiniteFloatReadAsZero) {
 TEST(PriceText, HostileTextsAreReadWithoutOverflow) {
   EXPECT_EQ(bits(price("99999999999999999999-16")), bits(2147483648.0f));
   EXPECT_EQ(bits(price("-99999999999999999999-16")), bits(-2147483648.0f));
-  EXPECT_EQ(bits(price(std::string(10000, '9'))), bits(0.0f));
   std::string many_fractions;
   for (int i = 0; i < 1000000; ++i) many_fractions += "1/";
   EXPECT_EQ(bits(price(many_fractions)), bits(0.0f));

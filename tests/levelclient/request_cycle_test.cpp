@@ -25,7 +25,7 @@ struct Study {
   RequestCycle cycle;
   std::int32_t request_state = 0;
   std::int32_t status_id = 0;
-  QueryInputs inputs{"Futures", "ES", "k3y"};
+  QueryInputs inputs{"Futures", "ES", "k3y-s3cr3t"};
   std::vector<std::pair<std::int32_t, PeriodValues>> stored;
 
   // The full-recalculation reset: state 1 unless pending, queue refilled.
@@ -139,7 +139,7 @@ TEST(RequestCycle, FiveTimeframesAreFetchedOneAfterTheOtherInOrder) {
   const char* const letters[] = {"D", "W", "M", "Q", "Y"};
   for (int i = 0; i < 5; ++i) {
     ASSERT_EQ(s.host.urls.size(), static_cast<std::size_t>(i + 1));
-    EXPECT_EQ(s.host.urls.back(), build_url({"Futures", "ES", letters[i], "k3y"}));
+    EXPECT_EQ(s.host.urls.back(), build_url({"Futures", "ES", letters[i], "k3y-s3cr3t"}));
     EXPECT_FALSE(s.call()) << "no body yet";
     s.host.deliver(body_dated("2024-03-07", std::to_string(i + 10).c_str()));
     EXPECT_TRUE(s.call()) << "body " << i;
@@ -168,7 +168,7 @@ TEST(RequestCycle, ServiceMessageStopsTheCycleWithTheRestStillQueued) {
   s.call();
   s.host.deliver(body_dated("2024-03-07", "5"));
   EXPECT_TRUE(s.call());
-  s.host.deliver(R"({"message":"Invalid key k3y","data":[]})");
+  s.host.deliver(R"({"message":"Invalid key k3y-s3cr3t","data":[]})");
   EXPECT_FALSE(s.call());
   EXPECT_EQ(s.request_state, kIdle);
   // The service's text is shown and logged, without the key.

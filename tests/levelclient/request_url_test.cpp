@@ -50,11 +50,29 @@ TEST(BuildUrl, UrlOfMoreThan254CharactersIsNotBuiltAtAll) {
   EXPECT_EQ(build_url({"", std::string(1000000, '&'), "D", ""}), "");
 }
 
-TEST(MaskApiKey, EveryOccurrenceOfTheKeyIsReplaced) {
-  EXPECT_EQ(mask_api_key("Invalid key s3cr3t (s3cr3t)", "s3cr3t"), "Invalid key *** (***)");
-  EXPECT_EQ(mask_api_key("No data", "s3cr3t"), "No data");
+TEST(MaskApiKey, EveryOccurrenceOfTheKeyAsTypedOrAsSentIsReplaced) {
+  EXPECT_EQ(mask_api_key("Invalid key s3cr3t-k3y (s3cr3t-k3y)", "s3cr3t-k3y"),
+            "Invalid key *** (***)");
+  EXPECT_EQ(mask_api_key("No data", "s3cr3t-k3y"), "No data");
+  EXPECT_EQ(mask_api_key(std::string(16, 'a'), std::string(8, 'a')), "******");
+  // A key with a space goes out as "my%20secret"; the service may repeat
+  // either form.
+  EXPECT_EQ(mask_api_key("bad my%20secret, my secret", "my secret"), "bad ***, ***");
+  EXPECT_EQ(mask_api_key("x abcdefg%2525 y", "abcdefg%25"), "x *** y");
+}
+
+// Every occurrence of a one-letter key was masked: "Invalid API ***ey".
+TEST(MaskApiKey, AKeyShorterThanEightCharactersIsNotLookedFor) {
+  EXPECT_EQ(mask_api_key("Invalid API key", "k"), "Invalid API key");
+  EXPECT_EQ(mask_api_key("Invalid key 1234567", "1234567"), "Invalid key 1234567");
   EXPECT_EQ(mask_api_key("No data", ""), "No data");
-  EXPECT_EQ(mask_api_key("aaaa", "aa"), "******");
+}
+
+// With the key "a", "Error parsing data" was shown as "Error p***rsing d***t***".
+TEST(FailedReadStatus, TheStudysOwnTextStaysAndAServiceMessageIsMasked) {
+  EXPECT_EQ(failed_read_status("Error parsing data", "parsing data"), "Error parsing data");
+  EXPECT_EQ(failed_read_status("Error parsing data", "a"), "Error parsing data");
+  EXPECT_EQ(failed_read_status("Key parsing data refused", "parsing data"), "Key *** refused");
 }
 
 }  // namespace

@@ -89,6 +89,9 @@ TEST(ReadEnvelope, MalformedEnvelopesAreParseErrors) {
            R"({"message":null,"data":[]})",
            R"({"data":[)" + record("20240307", R"("9")") + "]}",
            R"({"data":[)" + record(dated, R"("")") + "]}",
+           // No finite price: once read as a high or low at 0.
+           R"({"data":[)" + record(dated, R"("inf")") + "]}",
+           R"({"data":[)" + record(dated, R"("1e39")") + "]}",
            R"({"data":[)" + record(dated, "101.5") + "]}",
            R"({"data":[)" + record(dated, "null") + "]}",
            R"({"data":[{"Date":"2024-03-07","High":"1","Low":"1"}]})",

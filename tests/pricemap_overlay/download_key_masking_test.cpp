@@ -17,16 +17,35 @@ bool shows(const std::vector<std::string>& lines, const std::string& text) {
 }
 
 // The service's message repeated the refused key, and the study put it on the
-// chart and in the message log as it stood.
+// chart and in the message log as it stood; then the key as it was sent
+// (percent-encoded) still showed.
 TEST(DownloadRegression, AMessageRepeatingTheKeyShowsItMasked) {
   PriceMapSession s(bars_on_day(kDay20240315, 3));
-  s.answer_with(R"j({"message":"Invalid key KEY123 (KEY123)","data":[]})j");
+  s.answer_with(R"j({"message":"Invalid key my secret (my%20secret)","data":[]})j");
+  s.study->set_input_text(kInputApiKey, "my secret");
   s.recalculate_and_settle();
 
   EXPECT_EQ(s.status_text(), "Invalid key *** (***)");
   EXPECT_EQ(s.status()->color, kRed);
-  EXPECT_FALSE(shows(s.log(), "KEY123"));
+  EXPECT_FALSE(shows(s.log(), "secret"));
   EXPECT_TRUE(shows(s.log(), "Invalid key *** (***)"));
+}
+
+// Masking a one-letter key garbled the study's own text and the service's:
+// "Error p***rsing d***t***", "Invalid API ***ey".
+TEST(DownloadRegression, ShortKeysLeaveTheStatusTextsAsTheyAre) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"not json", "Error parsing data"}, {R"({"message":"Invalid API key"})", "Invalid API key"}};
+  for (const auto& [body, status] : cases) {
+    for (const char* key : {"a", "k"}) {
+      PriceMapSession s(bars_on_day(kDay20240315, 3));
+      s.answer_with(body);
+      s.study->set_input_text(kInputApiKey, key);
+      s.recalculate_and_settle();
+      EXPECT_EQ(s.status_text(), status) << key;
+      EXPECT_EQ(s.log(), std::vector<std::string>{status}) << key;
+    }
+  }
 }
 
 TEST(DownloadRegression, ASuccessfulStatusIsNotMasked) {

@@ -140,5 +140,32 @@ TEST(Download, FullRecalculationWhilePendingSendsNoSecondRequest) {
   EXPECT_EQ(s.log(), std::vector<std::string>{"Price Map Date: 2024-03-15"});
 }
 
+// The status texts the chart holds for the study.
+std::vector<std::string> status_texts(const PriceMapSession& s) {
+  std::vector<std::string> texts;
+  for (const auto& [id, drawing] : s.host->drawings()) {
+    if (drawing.owner == s.study->id() && drawing.relative_vertical == 1)
+      texts.push_back(drawing.text);
+  }
+  return texts;
+}
+
+// On a chart of one bar the update that picks up a body is a bar-0 call, a
+// full recalculation to the study, which forgets its status text and draws a
+// new one. The host removed drawings only before its own full
+// recalculations, so "Downloading..." stayed beside the new status.
+TEST(Download, AChartOfOneBarOrGrowingFromOneKeepsOneStatusText) {
+  PriceMapSession s(bars_on_day(kDay20240315, 1));
+  s.answer_with(price_map_body({fixture_record("2024-03-15", 4000.0f)}));
+  s.recalculate_and_settle();
+  EXPECT_EQ(status_texts(s), std::vector<std::string>{"Price Map Date: 2024-03-15"});
+
+  for (int hour = 2; hour <= 3; ++hour) {
+    s.host->add_bar(bar_at(kDay20240315, hour));
+    s.settle();
+    EXPECT_EQ(status_texts(s), std::vector<std::string>{"Price Map Date: 2024-03-15"});
+  }
+}
+
 }  // namespace
 }  // namespace pmtest

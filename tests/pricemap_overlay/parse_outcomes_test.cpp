@@ -52,6 +52,11 @@ std::vector<Outcome> outcomes() {
       {"LevelAsNumber", price_map_body({with(kGood, "UT4", 101.5)}), kError, true},
       {"MissingApmd", price_map_body({without(kGood, "APMD")}), kError, true},
       {"EmptyLevelText", price_map_body({with(kGood, "-c", "")}), kError, true},
+      // Read as 0 they drew "0.00 UT3" lines and VAR lines on every level.
+      {"InfiniteLevelText", price_map_body({with(kGood, "UT3", "inf")}), kError, true},
+      {"NanVarText", price_map_body({with(kGood, "VAR", "nan")}), kError, true},
+      {"LevelBeyondFloat", price_map_body({with(kGood, "DT1", "1e39")}), kError, true},
+      {"FractionBeyondFloat", price_map_body({with(kGood, "AD", "3e38 3e38/0.5")}), kError, true},
       {"NameNotText", price_map_body({with(kGood, "Name", nullptr)}), kError, true},
       {"DateNotText", price_map_body({with(kGood, "Date", 20240315)}), kError, true},
       {"OutOfOrderDatesNameTheLatest",

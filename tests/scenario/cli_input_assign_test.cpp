@@ -180,6 +180,25 @@ TEST_F(InputAssign, AnUnknownNameListsTheNamedInputs) {
   EXPECT_FALSE(set("", "1")) << "the unnamed input cannot be reached by name";
 }
 
+TEST_F(InputAssign, AnInputIsReachedByItsNumberAlsoWithoutAName) {
+  std::int32_t number = -1;
+  ASSERT_TRUE(studyhost::app::input_number("12", number));
+  EXPECT_EQ(number, 12);
+  for (const char* name : {"", "1a", "-1", "+2", "99999999999"}) {
+    EXPECT_FALSE(studyhost::app::input_number(name, number)) << name;
+  }
+  ASSERT_TRUE(studyhost::app::assign_input_number(study_, kUnnamed, "2", error_)) << error_;
+  EXPECT_EQ(host::stored_int(slot(kUnnamed)), 2);
+  ASSERT_TRUE(studyhost::app::assign_input_number(study_, kList, "Weekly", error_)) << error_;
+  EXPECT_EQ(host::stored_int(slot(kList)), 1);
+  EXPECT_FALSE(studyhost::app::assign_input_number(study_, kUnnamed, "x", error_));
+  EXPECT_EQ(error_, "input 12 (no name) takes a whole number such as 7, not \"x\"");
+  EXPECT_FALSE(studyhost::app::assign_input_number(study_, 11, "1", error_));
+  EXPECT_EQ(
+      error_,
+      "no input number 11; the study's inputs are numbered: 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12");
+}
+
 TEST(InputAssignment, SplitsAtTheFirstEqualsSign) {
   std::string name, value;
   ASSERT_TRUE(split_assignment("Time Frame=Weekly", name, value));

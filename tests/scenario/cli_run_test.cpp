@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "studyhost/app/bars_csv.h"
@@ -206,7 +207,8 @@ TEST_F(CliRun, TraceListsTheCallsInOrderWithTheKeyHidden) {
     return c.at("operation") == "http_request";
   });
   ASSERT_NE(request, calls.end());
-  EXPECT_NE(request->at("arguments").get<std::string>().find("api_key=***"), std::string::npos);
+  const std::string url = request->at("arguments");
+  EXPECT_EQ(url.substr(url.size() - 12), "api_key=***\"") << url;
   EXPECT_EQ(request->at("result"), "1");
   // The last call, made when the run ends, closes the trace.
   EXPECT_EQ(calls.back().at("seq"), calls.size());
@@ -266,12 +268,46 @@ TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritte
   o.service = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
   o.download_wait = std::chrono::milliseconds(300);
   o.dump = path("dump.json");
-  EXPECT_ONE_LINE_FAILURE(run(o), "downloads still running after");
+  // The line names the study and the request it waits for, without the key.
+  EXPECT_ONE_LINE_FAILURE(run(o), "QLX PRICEMAP OVERLAY: request https://");
+  EXPECT_NE(err_.str().find("/wp-json/fernhollow/v1/getcsv?assetClass=Futures&symbol=ES"
+                            "&timeframe=D&api_key=*** still running after 0 s (" +
+                            o.service + ")\n"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_EQ(err_.str().find(kSecret), std::string::npos) << err_.str();
   const json dump = json::parse(read_text(o.dump));
   const json* status = find_drawing(dump, [](const json& d) { return d.value("status", -1) == 1; });
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->at("text"), "Downloading...");
   close(listener);
+}
+
+// Per-period mode is reached only through input 36, which has no name, so
+// `--input NAME=VALUE` could not set it. By its number it is set from outside
+// once the study state exists, and the full recalculation that follows draws
+// each day with its own price map.
+TEST_F(CliRun, AnInputByItsNumberSwitchesThePriceMapToPerPeriodMode) {
+  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  o.inputs.push_back("36=2");
+  o.inputs.push_back("Show Price Labels=All");
+  o.dump = path("dump.json");
+  ASSERT_EQ(run(o), 0) << err_.str();
+  const json dump = json::parse(read_text(o.dump));
+  for (const json& input : dump.at("inputs")) {
+    if (input.at("index") == 36) {
+      EXPECT_EQ(input.at("value"), 2);
+    }
+  }
+  std::set<std::string> ut1_labels;
+  for (const json& d : dump.at("drawings")) {
+    const std::string text = d.value("text", "");
+    if (text.size() > 4 && text.substr(text.size() - 4) == " UT1") ut1_labels.insert(text);
+  }
+  EXPECT_GT(ut1_labels.size(), 5u) << "one UT1 label per day, each at that day's price";
+
+  o.inputs.back() = "99=1";
+  EXPECT_ONE_LINE_FAILURE(run(o), "no input number 99; the study's inputs are numbered: 1, 2");
 }
 
 #endif  // QLX_PRICEMAP_OVERLAY_64_PATH

@@ -67,11 +67,27 @@ TEST(RedactUrl, EveryApiKeyValueBecomesStars) {
   EXPECT_EQ(studyhost::redact_url("https://h/x?assetClass=a&symbol=ES&api_key=s3cr3t&tf=D"),
             "https://h/x?assetClass=a&symbol=ES&api_key=***&tf=D");
   EXPECT_EQ(studyhost::redact_url("https://h/x?api_key=s3cr3t"), "https://h/x?api_key=***");
-  EXPECT_EQ(studyhost::redact_url("a?api_key=1#frag api_key=2 end"),
-            "a?api_key=***#frag api_key=*** end");
   EXPECT_EQ(studyhost::redact_url("https://h/x?api_key="), "https://h/x?api_key=***");
   EXPECT_EQ(studyhost::redact_url("https://h/x?symbol=ES"), "https://h/x?symbol=ES");
   EXPECT_EQ(studyhost::redact_url(""), "");
+  // In a whole URL every byte up to '&', '#' or the end is the key's.
+  EXPECT_EQ(studyhost::redact_url("https://h/x?api_key=a b\"c': d#f"), "https://h/x?api_key=***#f");
+}
+
+// The value was taken to run to the next space, so a log line lost the ':'
+// after the URL and a trace lost the closing quote.
+TEST(RedactText, HidesEachValueAndKeepsTheTextAfterIt) {
+  EXPECT_EQ(studyhost::redact_text("a?api_key=1#frag api_key=2 end"),
+            "a?api_key=***#frag api_key=*** end");
+  EXPECT_EQ(studyhost::redact_text("\"https://h/x?api_key=s3cr3t\" 'api_key=k'\tapi_key=k\n"),
+            "\"https://h/x?api_key=***\" 'api_key=***'\tapi_key=***\n");
+  // Text hidden once reads the same after a second pass.
+  for (const char* once : {"HTTP request failed: https://h/x?api_key=***: timed out",
+                           "\"https://h/x?api_key=***\"", "api_key=***:", "api_key=***"}) {
+    EXPECT_EQ(studyhost::redact_text(once), once);
+  }
+  // A key that only starts like a hidden one is still hidden whole.
+  EXPECT_EQ(studyhost::redact_text("api_key=***k3y: x"), "api_key=*** x");
 }
 
 }  // namespace
