@@ -104,9 +104,7 @@ void Host::full_recalculation() {
 }
 
 void Host::full_recalculation(StudyInstance& instance) {
-  // Drawings whose identifiers the study forgets at a full recalculation must
-  // not stay behind on the chart.
-  drawings_.remove_owned_by(instance.id());
+  start_over(instance);
   host::StudyInterface& record = instance.record();
   const auto bar_count = static_cast<std::int32_t>(bars_.size());
   record.first_bar_to_update = 0;
@@ -122,6 +120,15 @@ void Host::full_recalculation(StudyInstance& instance) {
   }
 }
 
+void Host::start_over(StudyInstance& instance) {
+  // Drawings whose identifiers the study forgets at a full recalculation must
+  // not stay behind on the chart, nor values at bars it no longer writes (a
+  // bar outside every period, a study showing an error): the chart then
+  // shows what a study computes from scratch, whatever it showed before.
+  drawings_.remove_owned_by(instance.id());
+  instance.clear_values();
+}
+
 void Host::update(std::int32_t first_changed) {
   for (auto* instance : instances()) update(*instance, first_changed);
 }
@@ -132,7 +139,7 @@ void Host::update(StudyInstance& instance, std::int32_t first_changed) {
   first_changed = std::clamp(first_changed, 0, bar_count > 0 ? bar_count - 1 : 0);
   // An update from bar 0 (on a chart of one bar, every update) is a full
   // recalculation to the study as much as one the host starts itself.
-  if (first_changed == 0) drawings_.remove_owned_by(instance.id());
+  if (first_changed == 0) start_over(instance);
   if (record.auto_loop != 0) {
     for (std::int32_t i = first_changed; i < bar_count; ++i) {
       record.current_index = i;

@@ -51,7 +51,8 @@ class Host {
   // Its last call; the instance, its drawings and menu entries then go.
   void remove_study(StudyInstance& instance);
 
-  // A full recalculation of every study, or of one.
+  // A full recalculation of every study, or of one: the study's drawings go
+  // and its values per bar start at 0 before its first call.
   void full_recalculation();
   void full_recalculation(StudyInstance& instance);
 
@@ -89,6 +90,8 @@ class Host {
 
  private:
   void call_study(StudyInstance& instance);
+  // What the host clears before a study's full recalculation.
+  void start_over(StudyInstance& instance);
   void update(std::int32_t first_changed);
   void update(StudyInstance& instance, std::int32_t first_changed);
   void bars_changed();

@@ -175,9 +175,13 @@ host::SubgraphSlot& StudyInstance::subgraph(std::int32_t index) {
   return subgraphs_[static_cast<std::size_t>(index)];
 }
 
-std::vector<float> StudyInstance::subgraph_values(std::int32_t index) const {
+const std::vector<float>& StudyInstance::subgraph_values(std::int32_t index) const {
   check_subgraph(index);
   return values_[static_cast<std::size_t>(index)];
+}
+
+void StudyInstance::clear_values() {
+  for (std::vector<float>& values : values_) std::fill(values.begin(), values.end(), 0.0f);
 }
 
 bool StudyInstance::subgraph_listed(std::int32_t index) const {

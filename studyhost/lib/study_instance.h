@@ -48,7 +48,10 @@ class StudyInstance {
   // Subgraphs: index 0..kSubgraphSlots-1 (std::out_of_range otherwise).
   host::SubgraphSlot& subgraph(std::int32_t index);
   // The per-bar values; empty until the study touched them.
-  std::vector<float> subgraph_values(std::int32_t index) const;
+  const std::vector<float>& subgraph_values(std::int32_t index) const;
+  // Sets every per-bar value of every subgraph to 0, as a full recalculation
+  // finds them.
+  void clear_values();
   // Listed when the study declared it (gave it a name) or wrote its values.
   bool subgraph_listed(std::int32_t index) const;
 

@@ -252,6 +252,7 @@ std::map<int, void*> FakePlatform::remove_study(Study& study) {
 
 void FakePlatform::full_recalculation(Study& study) {
   study.drawings.clear();
+  for (auto& values : study.values) std::fill(values.begin(), values.end(), 0.0f);
   s_sc& sc = study.sc;
   sc.IsFullRecalculation = 1;
   sc.UpdateStartIndex = 0;

@@ -87,8 +87,8 @@ TEST(BarCalls, PerPeriodModeGivesValuesToTheLastDayAndRedrawsWhenADayBegins) {
 
   s.study->set_input_int(kInputPeriodMode, 2);
   s.recalculate_and_settle();
-  EXPECT_EQ(s.values(10), r_values({k18, k18, k18, k15, k15, k15}))
-      << "bars of earlier days keep what they held";
+  EXPECT_EQ(s.values(10), r_values({0, 0, 0, k15, k15, k15}))
+      << "bars of earlier days hold nothing after the full recalculation, as on a fresh chart";
   EXPECT_TRUE(has_line(s, 1, 2));
   EXPECT_TRUE(has_line(s, 3, 5));
 

@@ -237,6 +237,37 @@ TEST(CallDriver, SubgraphValuesAreSizedToTheBarsWhenTouchedAndGrowWithThem) {
   EXPECT_EQ(study.subgraph_values(3), (std::vector<float>{0.5f, 1.5f, 2.5f, 3.5f}));
 }
 
+TEST(CallDriver, FullRecalculationStartsThatStudysValuesAtZero) {
+  // Writes bar values only while persistent cell 1 says so, as a study that
+  // shows an error or skips bars outside its periods does.
+  auto library = scripted_library([](host::StudyInterface& sc) {
+    declare_auto_loop(sc, 1);
+    if (sc.defaults_call != 0 || sc.last_call != 0) return;
+    if (*sc.persistent_int(&sc, 1) == 0) {
+      host::element(host::element(sc.subgraphs, 0).values, sc.current_index) = 7.0f;
+    }
+  });
+  studyhost::ScriptedTransport transport;
+  studyhost::Host host(transport);
+  host.set_bars(daily_bars(3));
+  studyhost::StudyInstance& quiet = host.add_study(*library);
+  studyhost::StudyInstance& other = host.add_study(*library);
+  host.full_recalculation();
+  *quiet.persistent_int_cell(1) = 1;
+
+  host.full_recalculation(quiet);
+  EXPECT_EQ(quiet.subgraph_values(0), std::vector<float>(3, 0.0f));
+  EXPECT_EQ(other.subgraph_values(0), std::vector<float>(3, 7.0f));
+
+  // An update from bar 0 is a full recalculation to the study as well.
+  *quiet.persistent_int_cell(1) = 0;
+  host.full_recalculation(quiet);
+  *quiet.persistent_int_cell(1) = 1;
+  host.set_bars(daily_bars(1));
+  host.update_last_bar();
+  EXPECT_EQ(quiet.subgraph_values(0), std::vector<float>(1, 0.0f));
+}
+
 TEST(CallDriver, InputsBeyondTheDeclaredReadAsZeroKindAndListsFollowTheirValue) {
   auto library = scripted_library([](host::StudyInterface& sc) {
     declare_auto_loop(sc, 0);
