@@ -96,6 +96,21 @@ void refresh_bar_zero_views(host::StudyInterface& sc, StudyState& state) {
                host::text_value(input_at(sc, input::kSymbol)));
 }
 
+void rewrite_bar_values(host::StudyInterface& sc, StudyState& state) {
+  const std::int32_t last = last_bar(sc);
+  if (last < 0) return;
+  const float multiplier = host::float_value(input_at(sc, input::kMultiplier));
+  if (latest_map_mode(sc)) {
+    write_level_values(sc, record_of_day(state, latest_day(state)), 0, last, multiplier);
+    return;
+  }
+  const std::int64_t last_time = bar_datetime(sc, last);
+  std::int32_t first = last;
+  while (first > 0 && day_of(bar_datetime(sc, first - 1)) == day_of(last_time)) --first;
+  write_level_values(sc, record_of_day(state, day_at_or_before(state, sc, last_time)), first, last,
+                     multiplier);
+}
+
 void write_bar_values_and_extend(host::StudyInterface& sc, StudyState& state) {
   // Read once per bar call: nothing in this step changes the mode.
   const bool latest_map = latest_map_mode(sc);

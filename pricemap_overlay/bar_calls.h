@@ -25,6 +25,12 @@ void update_latest_map_flag(host::StudyInterface& sc);
 // and the Symbol label of subgraph 26.
 void refresh_bar_zero_views(host::StudyInterface& sc, StudyState& state);
 
+// After a price map was read: the bars called before it arrived get its
+// values as the bar calls would give them (every bar in latest-map mode, the
+// last bar's day in per-period mode), so no bar keeps the values of a map
+// read earlier until the next full recalculation.
+void rewrite_bar_values(host::StudyInterface& sc, StudyState& state);
+
 // Every bar call with a clear status: the bar's level values and, when due,
 // the extend step that stretches the last period to the newest bar.
 void write_bar_values_and_extend(host::StudyInterface& sc, StudyState& state);

@@ -72,9 +72,9 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
   }
 }
 
-void response_step(host::StudyInterface& sc, StudyState& state) {
+bool response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
-  if (response == nullptr || response[0] == '\0') return;
+  if (response == nullptr || response[0] == '\0') return false;
   parse_price_map(state, sc, &sc.http_response);
   // The service's own message may repeat the key it refused; the key never
   // reaches the chart or the message log.
@@ -87,6 +87,7 @@ void response_step(host::StudyInterface& sc, StudyState& state) {
   show_state_status(sc, state, true);
   redraw_all_levels(sc);
   request_state(sc) = levelclient::kIdle;
+  return true;
 }
 
 }  // namespace pricemap

@@ -24,7 +24,8 @@ void show_state_status(host::StudyInterface& sc, const StudyState& state, bool l
 void request_step(host::StudyInterface& sc, StudyState& state);
 
 // Runs while a download is pending: once the host's response text is there,
-// parses it, shows and logs the outcome and redraws the levels.
-void response_step(host::StudyInterface& sc, StudyState& state);
+// parses it, shows and logs the outcome and redraws the levels. True when a
+// response was read (whatever its outcome).
+bool response_step(host::StudyInterface& sc, StudyState& state);
 
 }  // namespace pricemap

@@ -145,10 +145,12 @@ void run_call(host::StudyInterface& sc) {
   if (persistent_int(sc, slot::kRequestState) == levelclient::kRequestWanted) {
     request_step(sc, *state);
   }
+  bool read = false;
   if (persistent_int(sc, slot::kRequestState) == levelclient::kPending) {
-    response_step(sc, *state);
+    read = response_step(sc, *state);
   }
   if (state->error_showing) return;
+  if (read) rewrite_bar_values(sc, *state);
   write_bar_values_and_extend(sc, *state);
 }
 
