@@ -2,12 +2,14 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -52,26 +54,49 @@ void write_all(int fd, const std::string& text) {
   }
 }
 
-[[noreturn]] void child_main(const std::function<TestResult()>& test, const TestResult& blank,
-                             int result_fd, int error_fd) {
+[[noreturn]] void child_main(const std::function<std::string(ChildProgress&)>& work,
+                             ChildProgress& progress, int result_fd, int error_fd) {
   // Whatever the study prints goes to the error stream, never into the
-  // validator's own report.
+  // caller's own report.
   ::dup2(error_fd, STDOUT_FILENO);
   ::dup2(error_fd, STDERR_FILENO);
-  TestResult result = blank;
+  std::string payload;
+  bool done = false;
   try {
-    result = test();
+    payload = work(progress);
+    done = true;
   } catch (const std::exception& e) {
-    result.passed = false;
-    result.failures.push_back(std::string("the test stopped: ") + e.what());
+    const std::string line = std::string("the work stopped: ") + e.what() + "\n";
+    write_all(STDERR_FILENO, line);
   } catch (...) {
-    result.passed = false;
-    result.failures.push_back("the test stopped on an unknown exception");
+    write_all(STDERR_FILENO, "the work stopped on an unknown exception\n");
   }
-  write_all(result_fd, to_json(result));
+  if (done) write_all(result_fd, payload);
   ::close(result_fd);
   // No exit handlers: the parent's buffers and atexit work are not ours.
-  ::_exit(0);
+  ::_exit(done ? 0 : 1);
+}
+
+// Memory the child and the parent both see; null when none can be had.
+ChildProgress* shared_progress() {
+  void* memory = ::mmap(nullptr, sizeof(ChildProgress), PROT_READ | PROT_WRITE,
+                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) return nullptr;
+  return new (memory) ChildProgress();
+}
+
+void release_progress(ChildProgress* progress) {
+  progress->~ChildProgress();
+  ::munmap(progress, sizeof(ChildProgress));
+}
+
+}  // namespace
+
+void ChildProgress::report(std::uint64_t number, std::string_view description) {
+  const std::size_t n = std::min(description.size(), sizeof what - 1);
+  std::memcpy(what, description.data(), n);
+  what[n] = '\0';
+  step.store(number, std::memory_order_release);
 }
 
 std::string signal_name(int signal) {
@@ -79,7 +104,6 @@ std::string signal_name(int signal) {
   return std::to_string(signal) + (name != nullptr ? std::string(" (") + name + ")" : "");
 }
 
-// The last lines of the child's error stream that say something.
 std::vector<std::string> last_lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t from = 0;
@@ -103,63 +127,70 @@ std::vector<std::string> last_lines(const std::string& text) {
   return shown;
 }
 
-}  // namespace
-
-TestResult run_in_child(const std::function<TestResult()>& test, const TestResult& blank,
-                        std::chrono::seconds watchdog) {
-  TestResult result = blank;
-  result.passed = false;
+ChildOutcome run_child(const std::function<std::string(ChildProgress&)>& work,
+                       std::chrono::milliseconds watchdog) {
+  ChildOutcome outcome;
+  ChildProgress* progress = shared_progress();
+  if (progress == nullptr) {
+    outcome.errors = "cannot share memory with the child process\n";
+    return outcome;
+  }
   int result_pipe[2];
   int error_pipe[2];
   if (::pipe(result_pipe) != 0) {
-    result.failures.push_back("cannot create a pipe for the test's process");
-    return result;
+    release_progress(progress);
+    outcome.errors = "cannot create a pipe for the child process\n";
+    return outcome;
   }
   if (::pipe(error_pipe) != 0) {
     ::close(result_pipe[0]);
     ::close(result_pipe[1]);
-    result.failures.push_back("cannot create a pipe for the test's process");
-    return result;
+    release_progress(progress);
+    outcome.errors = "cannot create a pipe for the child process\n";
+    return outcome;
   }
   const pid_t pid = ::fork();
   if (pid < 0) {
     for (int fd : {result_pipe[0], result_pipe[1], error_pipe[0], error_pipe[1]}) ::close(fd);
-    result.failures.push_back(std::string("cannot start the test's process: ") +
-                              std::strerror(errno));
-    return result;
+    release_progress(progress);
+    outcome.errors = std::string("cannot start the child process: ") + std::strerror(errno) + "\n";
+    return outcome;
   }
   if (pid == 0) {
     ::close(result_pipe[0]);
     ::close(error_pipe[0]);
-    child_main(test, blank, result_pipe[1], error_pipe[1]);
+    child_main(work, *progress, result_pipe[1], error_pipe[1]);
   }
   ::close(result_pipe[1]);
   ::close(error_pipe[1]);
 
-  std::string output;
-  std::string errors;
-  bool timed_out = false;
-  const auto deadline = std::chrono::steady_clock::now() + watchdog;
+  std::uint64_t seen_step = progress->step.load(std::memory_order_acquire);
+  auto deadline = std::chrono::steady_clock::now() + watchdog;
   pollfd fds[2] = {{result_pipe[0], POLLIN, 0}, {error_pipe[0], POLLIN, 0}};
   int open_fds = 2;
   char buffer[65536];
   while (open_fds > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timed_out = true;
+    const auto now = std::chrono::steady_clock::now();
+    const std::uint64_t step = progress->step.load(std::memory_order_acquire);
+    if (step != seen_step) {
+      seen_step = step;
+      deadline = now + watchdog;
+    }
+    if (now >= deadline) {
+      outcome.hung = true;
       break;
     }
-    const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000)));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+    const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 200)));
     if (ready < 0 && errno != EINTR) break;
     for (pollfd& p : fds) {
       if (p.fd < 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
       const ssize_t n = ::read(p.fd, buffer, sizeof buffer);
       if (n > 0) {
-        std::string& into = p.fd == result_pipe[0] ? output : errors;
+        std::string& into = p.fd == result_pipe[0] ? outcome.payload : outcome.errors;
         into.append(buffer, static_cast<std::size_t>(n));
-        if (&into == &errors && errors.size() > 2 * kMaxErrorBytes) {
-          errors.erase(0, errors.size() - kMaxErrorBytes);
+        if (&into == &outcome.errors && outcome.errors.size() > 2 * kMaxErrorBytes) {
+          outcome.errors.erase(0, outcome.errors.size() - kMaxErrorBytes);
         }
       } else if (n == 0 || errno != EINTR) {
         ::close(p.fd);
@@ -168,29 +199,56 @@ TestResult run_in_child(const std::function<TestResult()>& test, const TestResul
       }
     }
   }
-  if (timed_out) ::kill(pid, SIGKILL);
+  if (outcome.hung) ::kill(pid, SIGKILL);
   for (pollfd& p : fds) {
     if (p.fd >= 0) ::close(p.fd);
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  // The child is gone: what it last named cannot change under the reading.
+  outcome.last_step = progress->step.load(std::memory_order_acquire);
+  outcome.last_what.assign(progress->what, ::strnlen(progress->what, sizeof progress->what));
+  release_progress(progress);
+  if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
+  if (WIFEXITED(status)) outcome.exit_status = WEXITSTATUS(status);
+  outcome.have_payload = !outcome.hung && outcome.signal == 0 && outcome.exit_status == 0;
+  return outcome;
+}
 
-  const bool have_result = from_json(output, result);
-  if (timed_out) {
+TestResult run_in_child(const std::function<TestResult()>& test, const TestResult& blank,
+                        std::chrono::seconds watchdog) {
+  auto work = [&](ChildProgress&) {
+    TestResult result = blank;
+    try {
+      result = test();
+    } catch (const std::exception& e) {
+      result.passed = false;
+      result.failures.push_back(std::string("the test stopped: ") + e.what());
+    } catch (...) {
+      result.passed = false;
+      result.failures.push_back("the test stopped on an unknown exception");
+    }
+    return to_json(result);
+  };
+  const ChildOutcome outcome = run_child(work, watchdog);
+  TestResult result = blank;
+  result.passed = false;
+  const bool have_result = outcome.have_payload && from_json(outcome.payload, result);
+  if (outcome.hung) {
     result.passed = false;
     result.failures.push_back("hung: stopped after " + std::to_string(watchdog.count()) + " s");
-  } else if (WIFSIGNALED(status)) {
+  } else if (outcome.signal != 0) {
     result.passed = false;
     result.failures.push_back("crashed: the test's process died on signal " +
-                              signal_name(WTERMSIG(status)));
+                              signal_name(outcome.signal));
   } else if (!have_result) {
     result.passed = false;
     result.failures.push_back("the test's process ended without a result (exit status " +
-                              std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")");
+                              std::to_string(outcome.exit_status) + ")");
   }
   if (!result.passed) {
-    for (std::string& line : last_lines(errors)) result.notes.push_back("stderr: " + line);
+    for (std::string& line : last_lines(outcome.errors)) result.notes.push_back("stderr: " + line);
   }
   return result;
 }
