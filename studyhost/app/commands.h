@@ -63,8 +63,17 @@ struct DemoOptions {
 // output folder.
 int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& err);
 
-// `studyhost serve-levels`: serves a folder of responses until interrupted.
-int serve_levels_command(const std::string& data_dir, int port, const std::string& api_key,
-                         std::ostream& err);
+struct ServeLevelsOptions {
+  std::string data_dir;
+  int port = 8080;
+  std::string api_key;  // empty: any key
+  std::string faults;   // a fault specification; empty: none
+  std::uint64_t seed = 1;
+  double client_timeout_seconds = static_cast<double>(kTotalTimeout.count());
+};
+
+// `studyhost serve-levels`: serves a folder of responses until interrupted,
+// with the faults asked for.
+int serve_levels_command(const ServeLevelsOptions& options, std::ostream& err);
 
 }  // namespace studyhost::app

@@ -77,15 +77,23 @@ int main(int argc, char** argv) {
   demo_cmd->add_option("--height", demo.height, "Picture height in pixels (default 900)");
   demo_cmd->add_option("--timeout", demo_wait_seconds, "Seconds to wait for downloads");
 
-  std::string serve_dir;
-  int serve_port = 8080;
-  std::string serve_key;
+  ServeLevelsOptions serve;
   auto* serve_cmd = app.add_subcommand(
       "serve-levels", "Serve a folder of level data responses on 127.0.0.1 until interrupted");
-  serve_cmd->add_option("--data", serve_dir, "Folder of <assetClass>/<symbol>_<D|W|M|Q|Y>.json")
+  serve_cmd
+      ->add_option("--data", serve.data_dir, "Folder of <assetClass>/<symbol>_<D|W|M|Q|Y>.json")
       ->required();
-  serve_cmd->add_option("--port", serve_port, "Port (default 8080; 0 picks a free one)");
-  serve_cmd->add_option("--api-key", serve_key, "Accept only this key");
+  serve_cmd->add_option("--port", serve.port, "Port (default 8080; 0 picks a free one)");
+  serve_cmd->add_option("--api-key", serve.api_key, "Accept only this key");
+  serve_cmd->add_option("--faults", serve.faults,
+                        "Misbehave on purpose: kind=probability,... of http500, http401, drop, "
+                        "slow, truncated, garbage, zerobyte, delay; all=P for every kind");
+  serve_cmd->add_option("--seed", serve.seed,
+                        "Seed of the faults: the same seed gives each client's requests the "
+                        "same faults (default 1)");
+  serve_cmd->add_option("--client-timeout", serve.client_timeout_seconds,
+                        "The clients' total time-out in seconds, which a slow body outlasts "
+                        "(default 60, studyhost's own)");
 
   studyhost::validate::ValidateOptions validate;
   auto* validate_cmd = app.add_subcommand(
@@ -121,7 +129,7 @@ int main(int argc, char** argv) {
       demo.download_wait = wait_of(demo_wait_seconds);
       return demo_command(demo, std::cout, std::cerr);
     }
-    if (*serve_cmd) return serve_levels_command(serve_dir, serve_port, serve_key, std::cerr);
+    if (*serve_cmd) return serve_levels_command(serve, std::cerr);
     if (*validate_cmd) {
       validate.seed_given = seed_option->count() > 0;
       return studyhost::validate::run_validate(validate);

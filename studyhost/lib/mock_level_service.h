@@ -9,17 +9,40 @@
 //
 // Every answer is JSON. Each request gives one log line: method, path and
 // query with the api_key value shown as ***, and the status.
+//
+// With a fault plan (level_service_faults.h) the service misbehaves on
+// purpose: some answers become the plan's faults, and the log line names the
+// fault after the status. Every fault ends by itself: a slow body a little
+// after the clients' time-out, a delayed answer well before it.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "studyhost/lib/level_service_faults.h"
+
 namespace studyhost {
 
 inline constexpr const char* kLevelServicePath = "/wp-json/fernhollow/v1/getcsv";
+
+struct MockServiceOptions {
+  std::string dir;                     // the folder of <assetClass>/<symbol>_<timeframe>.json
+  int port = 0;                        // 0 picks a free port
+  std::optional<std::string> api_key;  // when set, the only key accepted
+  FaultPlan faults;                    // none unless given
+};
+
+// What the service has answered so far.
+struct ServiceCounts {
+  std::uint64_t requests = 0;
+  std::array<std::uint64_t, kServiceFaultKinds> faults{};  // by ServiceFault
+  std::uint64_t total_faults() const;
+};
 
 class MockLevelService {
  public:
@@ -39,6 +62,11 @@ class MockLevelService {
   // the folder is missing, the port is taken or the service already runs.
   bool start(const std::string& dir, int port, std::optional<std::string> api_key,
              std::string* error);
+  bool start(const MockServiceOptions& options, std::string* error);
+  // Replaces the fault plan from the next request on; FaultPlan{} heals the
+  // service. Requests counted for each target so far keep their count.
+  void set_faults(const FaultPlan& faults);
+  ServiceCounts counts() const;
   // The port served; 0 when not running.
   int port() const;
   bool running() const;
@@ -59,8 +87,7 @@ std::string loggable_target(const std::string& target);
 // The `serve-levels` command: serves until SIGINT or SIGTERM, writing the
 // address and then one line per request to `out`, errors to `err`. Returns 0
 // after a clean stop, 1 when the service could not start.
-int run_serve_levels(const std::string& dir, int port, const std::optional<std::string>& api_key,
-                     std::ostream& out, std::ostream& err);
-int run_serve_levels(const std::string& dir, int port, const std::optional<std::string>& api_key);
+int run_serve_levels(const MockServiceOptions& options, std::ostream& out, std::ostream& err);
+int run_serve_levels(const MockServiceOptions& options);
 
 }  // namespace studyhost

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
+#include "http_fixture.h"
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
-#include "http_fixture.h"
 
 namespace {
 
@@ -174,7 +174,8 @@ TEST(ServeLevels, ServesUntilInterruptedThenStopsCleanly) {
   const int port = httptest::closed_port();
   std::ostringstream out, err;
   auto serving = std::async(std::launch::async, [&] {
-    return studyhost::run_serve_levels(scratch.path.string(), port, std::string(kKey), out, err);
+    return studyhost::run_serve_levels({scratch.path.string(), port, std::string(kKey), {}}, out,
+                                       err);
   });
   // Ask until it answers; its signal handlers are in place before it listens.
   studyhost::CurlTransport transport;
@@ -202,8 +203,9 @@ TEST(ServeLevels, ReportsAPortInUse) {
   std::string error;
   ASSERT_TRUE(holder.start(scratch.path.string(), 0, std::nullopt, &error)) << error;
   std::ostringstream out, err;
-  EXPECT_EQ(
-      studyhost::run_serve_levels(scratch.path.string(), holder.port(), std::nullopt, out, err), 1);
+  EXPECT_EQ(studyhost::run_serve_levels({scratch.path.string(), holder.port(), std::nullopt, {}},
+                                        out, err),
+            1);
   EXPECT_NE(err.str().find("already in use"), std::string::npos) << err.str();
 }
 
