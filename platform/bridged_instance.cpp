@@ -138,10 +138,11 @@ void BridgedInstance::finish(s_sc& sc) {
     write_declarations(sc);
     return;
   }
+  // Runs on every call, once per bar in a full recalculation: a few loads
+  // and compares per slot.
   for (std::int32_t i = 0; i < kInputSlots; ++i) {
     const auto s = static_cast<std::size_t>(i);
-    const InputSnapshot now = snapshot_of(inputs_[s]);
-    if (std::memcmp(&now, &snapshots_[s], sizeof now) != 0) write_input(sc, i);
+    if (!unchanged(snapshots_[s], inputs_[s])) write_input(sc, i);
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
     host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
@@ -151,14 +152,20 @@ void BridgedInstance::finish(s_sc& sc) {
   }
 }
 
-BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) const {
+BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) {
   InputSnapshot snapshot;
-  std::memset(&snapshot, 0, sizeof snapshot);
-  snapshot.kind = slot.kind;
-  std::memcpy(snapshot.value, slot.value, sizeof snapshot.value);
-  snapshot.value_after_double = slot.value_after_double;
+  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
   snapshot.text = slot.text;
+  snapshot.value_after_double = slot.value_after_double;
+  snapshot.kind = slot.kind;
   return snapshot;
+}
+
+bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot) {
+  std::uint64_t value;
+  std::memcpy(&value, slot.value, sizeof value);
+  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
+         slot.value_after_double == snapshot.value_after_double;
 }
 
 void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {
