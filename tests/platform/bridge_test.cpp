@@ -382,6 +382,21 @@ TEST(PlatformBridge, WhatCannotBeMappedIsLeftOutAndNamedOnceInTheLog) {
                            "out"}));
 }
 
+TEST(PlatformBridge, StudyhostRefusesAPlatformDllThatClaimsItsVersion) {
+  std::string error;
+  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH, &error);
+  ASSERT_NE(library, nullptr) << error;
+  host::StudyInterface record;
+  std::vector<unsigned char> before(sizeof record);
+  std::memcpy(before.data(), &record, sizeof record);
+  library->function()(&record);
+  EXPECT_EQ(std::memcmp(before.data(), &record, sizeof record), 0);
+
+  studyhost::ScriptedTransport transport;
+  studyhost::Host chart(transport);
+  EXPECT_THROW(chart.add_study(*library), studyhost::NotAStudyForThisHost);
+}
+
 TEST(PlatformBridge, AStudyhostRecordIsLeftUntouched) {
   host::StudyInterface record;
   std::vector<unsigned char> before(sizeof record);

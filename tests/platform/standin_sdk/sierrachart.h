@@ -16,7 +16,11 @@
 #include <cstring>
 #include <string>
 
+// A test may build a DLL that reports another version (studyhost's own, to
+// see what studyhost makes of a platform DLL that claims it).
+#ifndef SC_DLL_VERSION
 #define SC_DLL_VERSION 1977
+#endif
 
 #ifdef _WIN32
 #define SCDLLEXPORT extern "C" __declspec(dllexport)
