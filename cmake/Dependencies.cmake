@@ -47,3 +47,17 @@ function(qlx_add_study target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${exports})
   endif()
 endfunction()
+
+# Hands a program the path of each built target among the rest of its
+# arguments, as the definition <TARGET>_PATH in capitals
+# (qlx_test_study_64: QLX_TEST_STUDY_64_PATH), and builds the target first.
+# Targets this configuration does not build are passed over.
+function(qlx_hand_in_paths program)
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      string(TOUPPER "${target}_PATH" define)
+      target_compile_definitions(${program} PRIVATE ${define}="$<TARGET_FILE:${target}>")
+      add_dependencies(${program} ${target})
+    endif()
+  endforeach()
+endfunction()
