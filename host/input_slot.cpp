@@ -18,6 +18,15 @@ bool holds_unsigned(std::uint8_t kind) {
          kind != kKindColor;
 }
 
+// The first bytes of the stored value read as a T.
+template <typename T>
+T stored_as(const InputSlot& slot) {
+  static_assert(sizeof(T) <= sizeof(InputSlot::value));
+  T v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
+}
+
 std::int64_t micros_of_days(double days) {
   return days == 0.0 ? 0 : round_to_int64(days * static_cast<double>(kMicrosPerDay));
 }
@@ -71,27 +80,19 @@ std::int64_t round_to_int64(double value) {
 }
 
 std::int32_t stored_int(const InputSlot& slot) {
-  std::int32_t v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<std::int32_t>(slot);
 }
 
 std::uint32_t stored_bits(const InputSlot& slot) {
-  std::uint32_t v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<std::uint32_t>(slot);
 }
 
 float stored_float(const InputSlot& slot) {
-  float v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<float>(slot);
 }
 
 double stored_double(const InputSlot& slot) {
-  double v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<double>(slot);
 }
 
 std::int32_t int_value(const InputSlot& slot) {
