@@ -18,6 +18,18 @@ bool holds_unsigned(std::uint8_t kind) {
          kind != kKindColor;
 }
 
+// Rounding half away from zero into Int; NaN gives 0 and the limits of Int
+// (as doubles, the largest rounds up to the next power of two) saturate.
+template <typename Int>
+Int rounded_to(double value) {
+  using Limits = std::numeric_limits<Int>;
+  if (std::isnan(value)) return 0;
+  const double r = std::round(value);
+  if (r >= static_cast<double>(Limits::max())) return Limits::max();
+  if (r <= static_cast<double>(Limits::min())) return Limits::min();
+  return static_cast<Int>(r);
+}
+
 // The first bytes of the stored value read as a T.
 template <typename T>
 T stored_as(const InputSlot& slot) {
@@ -64,19 +76,11 @@ bool holds_double(std::uint8_t kind) {
 }
 
 std::int32_t round_to_int32(double value) {
-  if (std::isnan(value)) return 0;
-  const double r = std::round(value);
-  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-  if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(r);
+  return rounded_to<std::int32_t>(value);
 }
 
 std::int64_t round_to_int64(double value) {
-  if (std::isnan(value)) return 0;
-  const double r = std::round(value);
-  if (r >= 9223372036854775807.0) return std::numeric_limits<std::int64_t>::max();
-  if (r <= -9223372036854775808.0) return std::numeric_limits<std::int64_t>::min();
-  return static_cast<std::int64_t>(r);
+  return rounded_to<std::int64_t>(value);
 }
 
 std::int32_t stored_int(const InputSlot& slot) {
