@@ -36,8 +36,7 @@ inline void want_download(std::int32_t& request_state) {
 // The host name of the level data service, fixed when the studies are built.
 std::string_view service_host();
 
-// The path every request goes to; studyhost's mock of the service answers on
-// it too.
+// The path on the service's host that every request goes to.
 inline constexpr char kServicePath[] = "/wp-json/fernhollow/v1/getcsv";
 
 // "D", "W", "M", "Q", "Y", or "unk" for any other code.
