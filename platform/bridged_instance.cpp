@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "host/process_heap.h"
 #include "platform/date_time.h"
 #include "platform/drawing_tool.h"
 #include "platform/host_operations.h"
@@ -12,15 +11,6 @@
 
 namespace qlx_platform {
 namespace {
-
-void release_input(host::InputSlot& slot) {
-  host::release(slot.name);
-  // Texts are the platform's; a slot only owns one the study gave it itself.
-  if (host::is_text_kind(slot.kind) && slot.value[0] != 0 && slot.text != nullptr) {
-    host::heap_free(slot.text);
-  }
-  slot.text = nullptr;
-}
 
 // Whether this call starts the chart over, as the studies see it: bar 0 with
 // the per-bar calling on, a first bar to update of 0 without it.
@@ -65,8 +55,9 @@ BridgedInstance::BridgedInstance() {
 BridgedInstance::~BridgedInstance() {
   host::release(record_.study_name);
   host::release(record_.second_display_text);
-  for (auto& slot : inputs_) release_input(slot);
-  release_input(record_.inputs.fallback);
+  // Texts are the platform's; a slot only owns one the study gave it itself.
+  for (auto& slot : inputs_) host::release(slot);
+  host::release(record_.inputs.fallback);
   for (auto& slot : subgraphs_) {
     host::release(slot.name);
     host::release(slot.short_label);

@@ -7,13 +7,7 @@
 #include "studyhost/lib/host_constants.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "host/windows_system.h"
 #else
 #include <dlfcn.h>
 #endif

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "levelclient/level_request.h"
 #include "studyhost/lib/host_constants.h"
 
 namespace studyhost {
@@ -224,7 +225,7 @@ bool MockLevelService::start(const std::string& dir, int port, std::optional<std
   server->set_keep_alive_max_count(1);
   // Each answer is logged before it is sent, so a client that asks one
   // request after another finds the lines in the order of its requests.
-  server->Get(kLevelServicePath, [&s](const httplib::Request& req, httplib::Response& res) {
+  server->Get(levelclient::kServicePath, [&s](const httplib::Request& req, httplib::Response& res) {
     Answer a = s.answer(req);
     s.log(req, a.status);
     res.status = a.status;

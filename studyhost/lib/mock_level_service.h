@@ -19,8 +19,6 @@
 
 namespace studyhost {
 
-inline constexpr const char* kLevelServicePath = "/wp-json/fernhollow/v1/getcsv";
-
 class MockLevelService {
  public:
   using LogSink = std::function<void(const std::string& line)>;

@@ -40,13 +40,7 @@
 #ifdef _WIN32
 // As in the platform's SDK, the colour type and the text-format flags are
 // the system's.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "host/windows_system.h"
 #else
 using COLORREF = std::uint32_t;
 
