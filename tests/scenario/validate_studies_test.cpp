@@ -47,6 +47,12 @@ TEST(ValidateStudies, TimeframeStructurePassesEveryTest) {
 }
 #endif
 
+#ifdef QLX_PREVIOUS_DAY_RANGE_64_PATH
+TEST(ValidateStudies, ExampleStudyPassesEveryTest) {
+  expect_all_pass(QLX_PREVIOUS_DAY_RANGE_64_PATH);
+}
+#endif
+
 #ifdef QLX_TEST_STUDY_64_PATH
 TEST(ValidateStudies, TestStudyPassesEveryTest) {
   expect_all_pass(QLX_TEST_STUDY_64_PATH);
