@@ -11,6 +11,9 @@
 #ifndef QLX_TIMEFRAME_STRUCTURE_64_PATH
 #define QLX_TIMEFRAME_STRUCTURE_64_PATH ""
 #endif
+#ifndef QLX_PREVIOUS_DAY_RANGE_64_PATH
+#define QLX_PREVIOUS_DAY_RANGE_64_PATH ""
+#endif
 #ifndef QLX_TEST_STUDY_64_PATH
 #define QLX_TEST_STUDY_64_PATH ""
 #endif
@@ -36,6 +39,8 @@ inline constexpr BuiltTarget kPriceMapStudy{"qlx_pricemap_overlay_64",
                                             QLX_PRICEMAP_OVERLAY_64_PATH};
 inline constexpr BuiltTarget kTimeframeStudy{"qlx_timeframe_structure_64",
                                              QLX_TIMEFRAME_STRUCTURE_64_PATH};
+inline constexpr BuiltTarget kExampleStudy{"qlx_previous_day_range_64",
+                                           QLX_PREVIOUS_DAY_RANGE_64_PATH};
 inline constexpr BuiltTarget kTestStudy{"qlx_test_study_64", QLX_TEST_STUDY_64_PATH};
 inline constexpr BuiltTarget kBrokenStudy{"qlx_validate_broken_study_64",
                                           QLX_VALIDATE_BROKEN_STUDY_64_PATH};

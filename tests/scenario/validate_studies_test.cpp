@@ -46,6 +46,11 @@ TEST(ValidateStudies, TimeframeStructurePassesEveryTest) {
   expect_all_pass(scenario::kTimeframeStudy.path);
 }
 
+TEST(ValidateStudies, ExampleStudyPassesEveryTest) {
+  SKIP_UNLESS_BUILT(scenario::kExampleStudy);
+  expect_all_pass(scenario::kExampleStudy.path);
+}
+
 TEST(ValidateStudies, TestStudyPassesEveryTest) {
   SKIP_UNLESS_BUILT(scenario::kTestStudy);
   expect_all_pass(scenario::kTestStudy.path);
