@@ -6,6 +6,7 @@
 
 #include "levelclient/level_request.h"
 #include "levelclient/response_envelope.h"
+#include "levelclient/status_text.h"
 
 namespace previous_day_range {
 namespace {
