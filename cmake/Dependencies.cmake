@@ -47,3 +47,34 @@ function(qlx_add_study target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${exports})
   endif()
 endfunction()
+
+# A study's folder: every source but the exports built once as the static
+# library `core`, so that tests and benchmarks reach its parts, and linked
+# with studyhost_exports.cpp into the library `study` that studyhost loads
+# (the platform build makes its own library of that name).
+function(qlx_add_study_folder core study)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(exports ${CMAKE_CURRENT_SOURCE_DIR}/studyhost_exports.cpp)
+  list(REMOVE_ITEM sources ${exports})
+  if(sources)
+    add_library(${core} STATIC ${sources})
+    target_link_libraries(${core} PUBLIC qlx_levelclient qlx_host)
+  endif()
+  if(EXISTS ${exports} AND NOT QLX_PLATFORM_BUILD)
+    qlx_add_study(${study} ${core} SOURCES ${exports})
+  endif()
+endfunction()
+
+# Hands a program the path of each built target among the rest of its
+# arguments, as the definition <TARGET>_PATH in capitals
+# (qlx_test_study_64: QLX_TEST_STUDY_64_PATH), and builds the target first.
+# Targets this configuration does not build are passed over.
+function(qlx_hand_in_paths program)
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      string(TOUPPER "${target}_PATH" define)
+      target_compile_definitions(${program} PRIVATE ${define}="$<TARGET_FILE:${target}>")
+      add_dependencies(${program} ${target})
+    endif()
+  endforeach()
+endfunction()

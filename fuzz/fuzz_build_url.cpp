@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qlxfuzz::check(decode(encoded) == symbol, "percent_encode does not decode to its input");
 
   const std::string prefix =
-      "https://" + std::string(levelclient::service_host()) + "/wp-json/fernhollow/v1/getcsv?";
+      "https://" + std::string(levelclient::service_host()) + levelclient::kServicePath + "?";
   const std::size_t full =
       prefix.size() + std::string_view("assetClass=").size() + std::string_view("&symbol=").size() +
       std::string_view("&timeframe=").size() + std::string_view("&api_key=").size() +
@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const levelclient::RequestOutcome outcome = levelclient::send_request(fake.sc, values);
   if (url.empty()) {
     qlxfuzz::check(fake.urls.empty(), "a URL too long was sent");
-    qlxfuzz::check(outcome == levelclient::RequestOutcome::kRefused, "too long URL not refused");
+    qlxfuzz::check(outcome == levelclient::RequestOutcome::kUrlTooLong,
+                   "too long URL not reported as such");
   } else {
     qlxfuzz::check(fake.urls.size() == 1 && fake.urls[0] == url, "the host got another URL");
   }

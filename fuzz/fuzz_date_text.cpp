@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzz_host.h"
 #include "host/study_interface.h"
-#include "levelclient/response_envelope.h"
+#include "levelclient/date_text.h"
 
 namespace {
 

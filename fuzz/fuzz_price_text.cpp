@@ -11,6 +11,7 @@
 
 #include "fuzz/fuzz_host.h"
 #include "levelclient/number_text.h"
+#include "levelclient/price_text.h"
 #include "levelclient/response_envelope.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

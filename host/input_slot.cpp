@@ -12,29 +12,31 @@ namespace {
 constexpr std::int64_t kMicrosPerDay = 86400000000LL;
 constexpr char kUnset[] = "Unset";
 
-bool holds_int32(std::uint8_t kind) {
-  switch (kind) {
-    case 1:
-    case 3:
-    case 4:
-    case 6:
-    case 11:
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 17:
-    case 19:
-    case 22:
-    case 24:
-      return true;
-    default:
-      return false;
-  }
+// Kinds whose 32 bits read as a whole number that cannot be negative.
+bool holds_unsigned(std::uint8_t kind) {
+  return holds_int32(kind) && kind != kKindInteger && kind != kKindChartNumber &&
+         kind != kKindColor;
 }
 
-bool holds_double(std::uint8_t kind) {
-  return kind == 8 || kind == 9 || kind == 10 || kind == 23 || kind == 25;
+// Rounding half away from zero into Int; NaN gives 0 and the limits of Int
+// (as doubles, the largest rounds up to the next power of two) saturate.
+template <typename Int>
+Int rounded_to(double value) {
+  using Limits = std::numeric_limits<Int>;
+  if (std::isnan(value)) return 0;
+  const double r = std::round(value);
+  if (r >= static_cast<double>(Limits::max())) return Limits::max();
+  if (r <= static_cast<double>(Limits::min())) return Limits::min();
+  return static_cast<Int>(r);
+}
+
+// The first bytes of the stored value read as a T.
+template <typename T>
+T stored_as(const InputSlot& slot) {
+  static_assert(sizeof(T) <= sizeof(InputSlot::value));
+  T v;
+  std::memcpy(&v, slot.value, sizeof v);
+  return v;
 }
 
 std::int64_t micros_of_days(double days) {
@@ -44,47 +46,57 @@ std::int64_t micros_of_days(double days) {
 }  // namespace
 
 bool is_text_kind(std::uint8_t kind) {
-  return kind == 26 || kind == 27 || kind == 28;
+  return kind == kKindText || kind == kKindTextB || kind == kKindTextC;
+}
+
+bool holds_int32(std::uint8_t kind) {
+  switch (kind) {
+    case kKindBarData:
+    case kKindStudyIndex:
+    case kKindSubgraphIndex:
+    case kKindMovingAverage:
+    case kKindInteger:
+    case kKindStudyId:
+    case kKindColor:
+    case kKindAlertSound:
+    case kKindCandlePattern:
+    case kKindTimePeriodUnit:
+    case kKindChartNumber:
+    case kKindCustomList:
+    case kKindTimeZone:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool holds_double(std::uint8_t kind) {
+  return kind == kKindDate || kind == kKindTimeOfDay || kind == kKindDateTime ||
+         kind == kKindDouble || kind == kKindDateTimeWithInteger;
 }
 
 std::int32_t round_to_int32(double value) {
-  if (std::isnan(value)) return 0;
-  const double r = std::round(value);
-  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-  if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(r);
+  return rounded_to<std::int32_t>(value);
 }
 
 std::int64_t round_to_int64(double value) {
-  if (std::isnan(value)) return 0;
-  const double r = std::round(value);
-  if (r >= 9223372036854775807.0) return std::numeric_limits<std::int64_t>::max();
-  if (r <= -9223372036854775808.0) return std::numeric_limits<std::int64_t>::min();
-  return static_cast<std::int64_t>(r);
+  return rounded_to<std::int64_t>(value);
 }
 
 std::int32_t stored_int(const InputSlot& slot) {
-  std::int32_t v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<std::int32_t>(slot);
 }
 
 std::uint32_t stored_bits(const InputSlot& slot) {
-  std::uint32_t v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<std::uint32_t>(slot);
 }
 
 float stored_float(const InputSlot& slot) {
-  float v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<float>(slot);
 }
 
 double stored_double(const InputSlot& slot) {
-  double v;
-  std::memcpy(&v, slot.value, sizeof v);
-  return v;
+  return stored_as<double>(slot);
 }
 
 std::int32_t int_value(const InputSlot& slot) {
@@ -124,20 +136,10 @@ bool yes_no_value(const InputSlot& slot) {
 }
 
 float float_value(const InputSlot& slot) {
+  if (holds_unsigned(slot.kind)) return static_cast<float>(stored_bits(slot));
   switch (slot.kind) {
-    case 1:
-    case 3:
-    case 4:
-    case 6:
-    case 13:
-    case 15:
-    case 16:
-    case 17:
-    case 22:
-    case 24:
-      return static_cast<float>(stored_bits(slot));
-    case 11:
-    case 19:
+    case kKindInteger:
+    case kKindChartNumber:
       return static_cast<float>(stored_int(slot));
     case kKindFloat:
       return stored_float(slot);
@@ -182,11 +184,23 @@ void set_double(InputSlot& slot, std::uint8_t kind, double value) {
   std::memcpy(slot.value, &value, sizeof value);
 }
 
-void set_text_kind(InputSlot& slot) {
-  const bool owned = is_text_kind(slot.kind) && slot.value[0] != 0;
-  if (owned && slot.text != nullptr) heap_free(slot.text);
-  slot.kind = kKindText;
+bool owns_text(const InputSlot& slot) {
+  return is_text_kind(slot.kind) && slot.value[0] != 0 && slot.text != nullptr;
+}
+
+void drop_text(InputSlot& slot) {
+  if (owns_text(slot)) heap_free(slot.text);
   slot.text = nullptr;
+}
+
+void release(InputSlot& slot) {
+  release(slot.name);
+  drop_text(slot);
+}
+
+void set_text_kind(InputSlot& slot) {
+  drop_text(slot);
+  slot.kind = kKindText;
   std::memset(slot.value, 0, sizeof slot.value);
   slot.value[0] = 1;
 }

@@ -80,6 +80,20 @@ void set_list_entries(InputSlot& slot, const char* entries);
 void set_name(InputSlot& slot, const char* name);
 
 bool is_text_kind(std::uint8_t kind);
+// Kinds that keep a 32-bit integer in `value` (positions, whole numbers,
+// colours), and kinds that keep a double there (numbers and the calendar
+// kinds, as days since 1899-12-30).
+bool holds_int32(std::uint8_t kind);
+bool holds_double(std::uint8_t kind);
+
+// Whether the slot owns its text: a text kind with the owns-text flag set.
+// Texts the host hands in are its own; a slot owns only one set on it with
+// the flag.
+bool owns_text(const InputSlot& slot);
+// Lets go of the slot's text, freeing it when the slot owns it.
+void drop_text(InputSlot& slot);
+// Frees what the slot holds: its name and the text it owns.
+void release(InputSlot& slot);
 
 // Rounding half away from zero into 32 or 64 bits; NaN gives 0 and values past
 // the range saturate, so hostile inputs never reach undefined behaviour.

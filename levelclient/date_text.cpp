@@ -1,12 +1,9 @@
-// Record dates: a "year-month-day" text into a day number and a host
-// date-time at midnight.
+#include "levelclient/date_text.h"
+
 #include <array>
-#include <cstdint>
-#include <string_view>
 
 #include "host/study_interface.h"
 #include "levelclient/number_text.h"
-#include "levelclient/response_envelope.h"
 
 namespace levelclient {
 namespace {

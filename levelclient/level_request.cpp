@@ -12,7 +12,6 @@ namespace levelclient {
 namespace {
 
 constexpr std::string_view kScheme = "https://";
-constexpr std::string_view kPath = "/wp-json/fernhollow/v1/getcsv";
 
 bool is_unreserved(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -80,7 +79,7 @@ std::string build_url(const QueryValues& values) {
   url.reserve(kMaxUrlLength + 4);
   url += kScheme;
   url += service_host();
-  url += kPath;
+  url += kServicePath;
   url += '?';
   const bool fits = append_query(url, "assetClass", values.asset_class) &&
                     append_query(url, "&symbol", values.symbol) &&
@@ -103,7 +102,8 @@ std::string_view request_text(const host::InputSlot& text_input) {
 
 RequestOutcome send_request(host::StudyInterface& sc, const QueryValues& values) {
   const std::string url = build_url(values);
-  if (url.empty() || sc.http_request == nullptr) return RequestOutcome::kRefused;
+  if (url.empty()) return RequestOutcome::kUrlTooLong;
+  if (sc.http_request == nullptr) return RequestOutcome::kRefused;
   host::HostString text = host::make_host_string();
   host::assign(text, url.data(), url.size());
   // Without memory for the text there is no URL to send.

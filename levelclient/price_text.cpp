@@ -1,15 +1,13 @@
-// Price texts of the level data service into 32-bit floats: plain decimals,
-// fractions ("105 3/4"), quarters written in eighths ("450-2") and 32nds
-// ("110-16", with a third digit for the fraction of a 32nd: "110-165").
-// Every step is done in float, as the levels are held and drawn in float.
+// Price texts: plain decimals, fractions ("105 3/4"), quarters written in
+// eighths ("450-2") and 32nds ("110-16", with a third digit for the fraction
+// of a 32nd: "110-165"). Every step is done in float, as the levels are held
+// and drawn in float.
+#include "levelclient/price_text.h"
+
 #include <cmath>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "levelclient/number_text.h"
-#include "levelclient/response_envelope.h"
 
 namespace levelclient {
 namespace {
@@ -159,10 +157,6 @@ float price_text_to_float(const std::string& text) {
   // read, as when the price is missing.
   if (!std::isfinite(value)) throw RecordError("price text gives no finite number");
   return value;
-}
-
-float price_member(const nlohmann::json& object, const char* name) {
-  return price_text_to_float(member_text(object, name));
 }
 
 }  // namespace levelclient

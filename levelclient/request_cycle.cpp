@@ -3,6 +3,7 @@
 #include <string>
 
 #include "levelclient/level_request.h"
+#include "levelclient/status_text.h"
 
 namespace levelclient {
 namespace {
@@ -25,6 +26,15 @@ std::int32_t start_cycle(host::StudyInterface& sc, RequestCycle& cycle, std::int
 
 }  // namespace
 
+void restart_cycle(RequestCycle& cycle, std::int32_t& request_state, std::uint32_t enabled) {
+  want_download(request_state);
+  cycle.queue.clear();
+  cycle.current_timeframe = kTimeframeNone;
+  for (std::int32_t code = kTimeframeSession; code <= kTimeframeYear; ++code) {
+    if (enabled & (1u << (code - 1))) cycle.queue.push_back(code);
+  }
+}
+
 std::int32_t issue_request(host::StudyInterface& sc, RequestCycle& cycle, std::int32_t& status_id,
                            const QueryInputs& inputs) {
   if (cycle.queue.empty()) return kIdle;
@@ -32,7 +42,7 @@ std::int32_t issue_request(host::StudyInterface& sc, RequestCycle& cycle, std::i
   cycle.queue.pop_front();
   const QueryValues values{inputs.asset_class, inputs.symbol, timeframe_query_text(code),
                            inputs.api_key};
-  if (send_request(sc, values) == RequestOutcome::kRefused) {
+  if (send_request(sc, values) != RequestOutcome::kAccepted) {
     show_status(sc, status_id, kCouldNotRequest, true, true);
     return kIdle;
   }

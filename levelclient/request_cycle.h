@@ -30,6 +30,12 @@ struct QueryInputs {
 // Receives every dated element of a body, with the timeframe it was asked for.
 using PeriodStore = std::function<void(std::int32_t timeframe, const PeriodValues&)>;
 
+// Starts a new cycle for the enabled timeframes (bit c - 1 set for timeframe
+// code c), in code order: the request is wanted unless a download is still
+// pending, whose body is then read for no timeframe before the new cycle
+// goes on. `request_state` is the study's persistent slot.
+void restart_cycle(RequestCycle& cycle, std::int32_t& request_state, std::uint32_t enabled);
+
 // Takes the next timeframe off the queue and asks the host for it. Returns
 // the new request state: pending when accepted, idle when refused (the
 // timeframe is then dropped and the current timeframe left as it was).

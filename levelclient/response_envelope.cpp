@@ -1,12 +1,12 @@
-// The response envelope of the level data service: an object with an
-// optional "message" text and an optional "data" array of dated records.
 #include "levelclient/response_envelope.h"
 
 #include <new>
 #include <string>
 
-#include "levelclient/level_request.h"
+#include "levelclient/date_text.h"
 #include "levelclient/number_text.h"
+#include "levelclient/price_text.h"
+#include "levelclient/status_text.h"
 
 namespace levelclient {
 
@@ -17,6 +17,10 @@ std::string member_text(const nlohmann::json& value, const char* name) {
   // A member that holds anything but text is a malformed record; the JSON
   // library's type error ends the read at the reader's boundary.
   return member->get<std::string>();
+}
+
+float price_member(const nlohmann::json& object, const char* name) {
+  return price_text_to_float(member_text(object, name));
 }
 
 nlohmann::json parse_response(const char* text) {

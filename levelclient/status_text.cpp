@@ -1,6 +1,5 @@
 // The study's one status text on the chart, and its copy in the message log.
-#include <string>
-#include <string_view>
+#include "levelclient/status_text.h"
 
 #include "host/drawing_record.h"
 #include "host/host_string.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "host/process_heap.h"
 #include "platform/date_time.h"
 #include "platform/drawing_tool.h"
 #include "platform/host_operations.h"
@@ -12,15 +11,6 @@
 
 namespace qlx_platform {
 namespace {
-
-void release_input(host::InputSlot& slot) {
-  host::release(slot.name);
-  // Texts are the platform's; a slot only owns one the study gave it itself.
-  if (host::is_text_kind(slot.kind) && slot.value[0] != 0 && slot.text != nullptr) {
-    host::heap_free(slot.text);
-  }
-  slot.text = nullptr;
-}
 
 // Whether this call starts the chart over, as the studies see it: bar 0 with
 // the per-bar calling on, a first bar to update of 0 without it.
@@ -65,8 +55,9 @@ BridgedInstance::BridgedInstance() {
 BridgedInstance::~BridgedInstance() {
   host::release(record_.study_name);
   host::release(record_.second_display_text);
-  for (auto& slot : inputs_) release_input(slot);
-  release_input(record_.inputs.fallback);
+  // Texts are the platform's; a slot only owns one the study gave it itself.
+  for (auto& slot : inputs_) host::release(slot);
+  host::release(record_.inputs.fallback);
   for (auto& slot : subgraphs_) {
     host::release(slot.name);
     host::release(slot.short_label);
@@ -138,10 +129,11 @@ void BridgedInstance::finish(s_sc& sc) {
     write_declarations(sc);
     return;
   }
+  // Runs on every call, once per bar in a full recalculation: a few loads
+  // and compares per slot.
   for (std::int32_t i = 0; i < kInputSlots; ++i) {
     const auto s = static_cast<std::size_t>(i);
-    const InputSnapshot now = snapshot_of(inputs_[s]);
-    if (std::memcmp(&now, &snapshots_[s], sizeof now) != 0) write_input(sc, i);
+    if (!unchanged(snapshots_[s], inputs_[s])) write_input(sc, i);
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
     host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
@@ -151,14 +143,20 @@ void BridgedInstance::finish(s_sc& sc) {
   }
 }
 
-BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) const {
+BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) {
   InputSnapshot snapshot;
-  std::memset(&snapshot, 0, sizeof snapshot);
-  snapshot.kind = slot.kind;
-  std::memcpy(snapshot.value, slot.value, sizeof snapshot.value);
-  snapshot.value_after_double = slot.value_after_double;
+  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
   snapshot.text = slot.text;
+  snapshot.value_after_double = slot.value_after_double;
+  snapshot.kind = slot.kind;
   return snapshot;
+}
+
+bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot) {
+  std::uint64_t value;
+  std::memcpy(&value, slot.value, sizeof value);
+  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
+         slot.value_after_double == snapshot.value_after_double;
 }
 
 void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {

@@ -64,10 +64,10 @@ class BridgedInstance {
   };
   // What an input held after the last exchange with the platform.
   struct InputSnapshot {
-    std::uint8_t kind;
-    unsigned char value[8];
-    std::int32_t value_after_double;
-    const char* text;
+    std::uint64_t value = 0;
+    const char* text = nullptr;
+    std::int32_t value_after_double = 0;
+    std::uint8_t kind = 0;
   };
 
   static void take_list_entries(void* handle, const char* entries);
@@ -82,7 +82,8 @@ class BridgedInstance {
   void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
   void remove_own_drawings(s_sc& sc);
-  InputSnapshot snapshot_of(const host::InputSlot& slot) const;
+  static InputSnapshot snapshot_of(const host::InputSlot& slot);
+  static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
   host::StudyInterface record_{};
   std::array<host::InputSlot, kInputSlots> inputs_{};

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "levelclient/level_request.h"
+#include "levelclient/status_text.h"
 #include "pricemap_overlay/drawing_passes.h"
 
 namespace pricemap {
@@ -53,22 +54,23 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
       levelclient::asset_class_text(input_at(sc, input::kAssetClass)), symbol,
       time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame))), api_key};
 
-  // A URL too long for the request buffer is neither cut nor sent. Retrying
-  // cannot help until the inputs change, so the download stops here instead
-  // of being refused again on every call.
-  if (levelclient::build_url(values).empty()) {
-    stop_with_error(sc, state, levelclient::kCouldNotRequest);
-    return;
-  }
-
-  if (levelclient::send_request(sc, values) == levelclient::RequestOutcome::kAccepted) {
-    request_state(sc) = levelclient::kPending;
-    set_status(state, false, levelclient::kDownloading);
-    show_state_status(sc, state, false);
-  } else {
-    // The request stays wanted: the host is asked again on the next call.
-    set_status(state, true, levelclient::kCouldNotRequest);
-    show_state_status(sc, state, true);
+  switch (levelclient::send_request(sc, values)) {
+    case levelclient::RequestOutcome::kAccepted:
+      request_state(sc) = levelclient::kPending;
+      set_status(state, false, levelclient::kDownloading);
+      show_state_status(sc, state, false);
+      return;
+    case levelclient::RequestOutcome::kRefused:
+      // The request stays wanted: the host is asked again on the next call.
+      set_status(state, true, levelclient::kCouldNotRequest);
+      show_state_status(sc, state, true);
+      return;
+    case levelclient::RequestOutcome::kUrlTooLong:
+      // A URL too long for the request buffer is neither cut nor sent.
+      // Retrying cannot help until the inputs change, so the download stops
+      // here instead of being refused again on every call.
+      stop_with_error(sc, state, levelclient::kCouldNotRequest);
+      return;
   }
 }
 

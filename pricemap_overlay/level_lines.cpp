@@ -1,11 +1,11 @@
 #include "pricemap_overlay/level_lines.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <string_view>
 
+#include "host/text_case.h"
 #include "pricemap_overlay/level_labels.h"
 
 namespace pricemap {
@@ -19,26 +19,16 @@ constexpr std::uint16_t kOffsetLineStyle = host::kLineDot;
 // VAR stands at exactly this value when the price map has none for the day.
 constexpr float kNoVariance = -1.0f;
 
-bool equals_ignore_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (std::tolower(x) != std::tolower(y)) return false;
-  }
-  return true;
-}
-
 std::uint32_t level_color(const LevelLabel& label, bool above, const DisplaySettings& s) {
   std::optional<std::uint32_t> color;
   // The critical range levels are told apart by their text.
-  if (equals_ignore_case(label.text, "CRX+")) {
+  if (host::equal_ignoring_case(label.text, "CRX+")) {
     color = s.crx_plus_color;
-  } else if (equals_ignore_case(label.text, "CRX-")) {
+  } else if (host::equal_ignoring_case(label.text, "CRX-")) {
     color = s.crx_minus_color;
-  } else if (equals_ignore_case(label.text, "CR+")) {
+  } else if (host::equal_ignoring_case(label.text, "CR+")) {
     color = s.cr_plus_color;
-  } else if (equals_ignore_case(label.text, "CR-")) {
+  } else if (host::equal_ignoring_case(label.text, "CR-")) {
     color = s.cr_minus_color;
   }
   if (!label.is_key && !color) {

@@ -6,9 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "levelclient/level_request.h"
+#include "levelclient/date_text.h"
 #include "levelclient/number_text.h"
+#include "levelclient/price_text.h"
 #include "levelclient/response_envelope.h"
+#include "levelclient/status_text.h"
 #include "pricemap_overlay/price_map.h"
 #include "pricemap_overlay/study_state.h"
 

@@ -118,8 +118,7 @@ void bar_zero_step(host::StudyInterface& sc, StudyState& state) {
   rebuild_display_settings(sc, state);
   persistent_int(sc, slot::kStatusId) = 0;
   update_latest_map_flag(sc);
-  std::int32_t& request_state = persistent_int(sc, slot::kRequestState);
-  if (request_state != levelclient::kPending) request_state = levelclient::kRequestWanted;
+  levelclient::want_download(persistent_int(sc, slot::kRequestState));
   refresh_bar_zero_views(sc, state);
   show_state_status(sc, state, false);
 }

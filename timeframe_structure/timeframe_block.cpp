@@ -45,13 +45,7 @@ void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
   CycleInputs inputs = current_cycle_inputs(sc);
   status_id = 0;
   clear_periods(block.periods);
-  if (request_state != levelclient::kPending) request_state = levelclient::kRequestWanted;
-  block.cycle.queue.clear();
-  block.cycle.current_timeframe = levelclient::kTimeframeNone;
-  for (std::int32_t code = levelclient::kTimeframeSession; code <= levelclient::kTimeframeYear;
-       ++code) {
-    if (inputs.enabled & (1u << (code - 1))) block.cycle.queue.push_back(code);
-  }
+  levelclient::restart_cycle(block.cycle, request_state, inputs.enabled);
   block.cycle_inputs = std::move(inputs);
 }
 

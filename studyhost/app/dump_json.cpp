@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "host/drawing_record.h"
-#include "studyhost/app/input_assign.h"
+#include "studyhost/lib/input_kinds.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/redact.h"
 
@@ -34,33 +34,29 @@ json input_json(const StudyInstance& instance, std::int32_t index) {
       {"index", index}, {"name", host::text_of(slot.name)}, {"kind", static_cast<int>(slot.kind)}};
   json value = nullptr;
   json text = nullptr;
-  switch (slot.kind) {
-    case host::kKindFloat:
+  switch (input_form(slot.kind)) {
+    case InputForm::kFloat:
       value = float_json(host::stored_float(slot));
       break;
-    case host::kKindColor:
+    case InputForm::kColor:
       value = host::stored_bits(slot);
       break;
-    case host::kKindCustomList: {
+    case InputForm::kList: {
       value = host::stored_int(slot);
       const char* entry = list_entry_text(instance, index);
       if (entry != nullptr) text = entry;
       break;
     }
-    case host::kKindDate:
-    case host::kKindTimeOfDay:
-    case host::kKindDateTime:
-    case host::kKindDouble:
-    case host::kKindDateTimeWithInteger:
+    case InputForm::kDouble:
       value = double_json(host::stored_double(slot));
       text = input_value_text(instance, index);
       break;
-    default:
-      if (host::is_text_kind(slot.kind)) {
-        if (slot.text != nullptr) text = input_value_text(instance, index);
-      } else {
-        value = host::stored_int(slot);
-      }
+    case InputForm::kText:
+      if (slot.text != nullptr) text = input_value_text(instance, index);
+      break;
+    case InputForm::kInteger:
+    case InputForm::kYesNo:
+      value = host::stored_int(slot);
       break;
   }
   item["value"] = std::move(value);

@@ -1,38 +1,22 @@
-// Setting a study's declared inputs by name from text, as a user would in the
-// host's settings dialog.
+// Setting a study's declared inputs by name or number from text, as a user
+// would in the host's settings dialog. Each kind's rule is in the table of
+// input kinds (studyhost/lib/input_kinds.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "studyhost/lib/study_instance.h"
 
 namespace studyhost::app {
 
-// The inputs a study declared (a name, or a kind other than 0), by index.
-std::vector<std::int32_t> declared_inputs(const StudyInstance& instance);
-
-// The readable name of an input kind ("list", "colour", ...).
-std::string kind_name(std::uint8_t kind);
-
-// The text of the list entry a list input has selected, or null when its
-// position names no entry.
-const char* list_entry_text(const StudyInstance& instance, std::int32_t index);
-
-// An input whose text is a secret: a text input whose name mentions a key.
-bool is_secret_input(const host::InputSlot& slot);
-
-// The value of an input as the settings dialog shows it: list entries by
-// their text, colours as #RRGGBB, times as HH:MM:SS; a secret text as ***.
-std::string input_value_text(const StudyInstance& instance, std::int32_t index);
-
 // Splits `NAME=VALUE` at the first '='; false when there is none or the name
 // is empty.
 bool split_assignment(std::string_view assignment, std::string& name, std::string& value);
 
-// Sets the declared input called `name` from `value`:
+// Sets the declared input called `name` (exactly, else the one name that
+// matches ignoring letter case) from `value`:
 //   list      the entry text ("Weekly")
 //   yes/no    yes, no, 1 or 0
 //   integer   a whole number; float a finite number

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "studyhost/app/commands.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/lib/host.h"
+#include "studyhost/lib/input_kinds.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/scripted_transport.h"
 

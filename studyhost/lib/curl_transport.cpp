@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "host/text_case.h"
 #include "studyhost/lib/redact.h"
 
 namespace studyhost {
@@ -24,18 +25,6 @@ CURLcode global_init_result() {
   static CURLcode result = CURLE_OK;
   std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
   return result;
-}
-
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (lower(text[i]) != prefix[i]) return false;
-  }
-  return true;
 }
 
 bool scheme_char(char c) {
@@ -70,15 +59,15 @@ std::string host_of(std::string_view url) {
   std::string_view auth = url.substr(a.begin, a.end - a.begin);
   const std::size_t at = auth.rfind('@');
   if (at != std::string_view::npos) auth.remove_prefix(at + 1);
-  std::string_view host;
+  std::string_view name;
   if (!auth.empty() && auth.front() == '[') {
     const std::size_t close = auth.find(']');
-    host = auth.substr(1, close == std::string_view::npos ? auth.npos : close - 1);
+    name = auth.substr(1, close == std::string_view::npos ? auth.npos : close - 1);
   } else {
-    host = auth.substr(0, auth.find(':'));
+    name = auth.substr(0, auth.find(':'));
   }
   std::string out;
-  for (const char c : host) out.push_back(lower(c));
+  for (const char c : name) out.push_back(host::lower_ascii(c));
   return out;
 }
 
@@ -142,7 +131,8 @@ HttpResult failure(std::string error) {
 }  // namespace
 
 std::string check_service_base(const std::string& base) {
-  if (!starts_with_ignoring_case(base, "http://") && !starts_with_ignoring_case(base, "https://")) {
+  if (!host::starts_with_ignoring_case(base, "http://") &&
+      !host::starts_with_ignoring_case(base, "https://")) {
     return "service URL must start with http:// or https://";
   }
   for (const char c : base) {

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "host/text_case.h"
 #include "studyhost/lib/host_constants.h"
 #include "studyhost/lib/redact.h"
 
@@ -19,22 +20,11 @@ struct HttpSlot::Transfer {
 
 namespace {
 
-bool starts_with_ignoring_case(const std::string& text, const char* prefix) {
-  std::size_t i = 0;
-  for (; prefix[i] != '\0'; ++i) {
-    if (i >= text.size()) return false;
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
 // Only web URLs, and none that could smuggle a second header line or argument
 // into the request.
 bool acceptable_url(const std::string& url) {
-  const bool web = (starts_with_ignoring_case(url, "http://") && url.size() > 7) ||
-                   (starts_with_ignoring_case(url, "https://") && url.size() > 8);
+  const bool web = (host::starts_with_ignoring_case(url, "http://") && url.size() > 7) ||
+                   (host::starts_with_ignoring_case(url, "https://") && url.size() > 8);
   if (!web) return false;
   for (const char c : url) {
     const auto byte = static_cast<unsigned char>(c);

@@ -1,19 +1,17 @@
 #include "studyhost/lib/library_loader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "studyhost/lib/host_constants.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "host/windows_system.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -75,6 +73,19 @@ void set_error(std::string* error, const std::string& text) {
   if (error != nullptr) *error = text;
 }
 
+// The study function a library's file name promises: scsf_ and the file name
+// without its extension and its _64 ending ("qlx_my_study_64.so" gives
+// scsf_qlx_my_study), as every study library of this project is named. So a
+// new study loads without this host learning its name first.
+std::string function_of_file_name(const std::string& path) {
+  constexpr std::string_view kWidthSuffix = "_64";
+  std::string stem = std::filesystem::path(path).stem().string();
+  if (stem.size() > kWidthSuffix.size() && stem.ends_with(kWidthSuffix)) {
+    stem.resize(stem.size() - kWidthSuffix.size());
+  }
+  return "scsf_" + stem;
+}
+
 }  // namespace
 
 std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
@@ -128,7 +139,13 @@ std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
 }
 
 std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path, std::string* error) {
-  for (const char* function : kKnownStudyFunctions) {
+  std::vector<std::string> functions(std::begin(kKnownStudyFunctions),
+                                     std::end(kKnownStudyFunctions));
+  const std::string named = function_of_file_name(path);
+  if (std::find(functions.begin(), functions.end(), named) == functions.end()) {
+    functions.push_back(named);
+  }
+  for (const std::string& function : functions) {
     std::string attempt;
     auto library = load(path, function, &attempt);
     if (library != nullptr) return library;
@@ -138,7 +155,8 @@ std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path, std::s
       return nullptr;
     }
   }
-  set_error(error, path + ": missing export scsf_ (none of the known study functions)");
+  set_error(error, path + ": missing export scsf_ (none of the known study functions, nor " +
+                       named + " after the file name)");
   return nullptr;
 }
 

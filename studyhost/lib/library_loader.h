@@ -14,7 +14,8 @@ class StudyLibrary {
   // On failure returns null and sets *error to one line naming the file.
   static std::unique_ptr<StudyLibrary> load(const std::string& path,
                                             const std::string& study_function, std::string* error);
-  // As above, trying the study function names this host knows.
+  // As above, trying the study function names this host knows, then the one
+  // the file name gives: scsf_ and the name without extension and _64.
   static std::unique_ptr<StudyLibrary> load(const std::string& path, std::string* error);
 
   // A study function linked into this program, as if loaded from a library

@@ -17,6 +17,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "levelclient/level_request.h"
 #include "studyhost/lib/host_constants.h"
 
 namespace studyhost {
@@ -401,7 +402,7 @@ bool MockLevelService::start(const MockServiceOptions& options, std::string* err
   server->set_keep_alive_max_count(1);
   // Each answer is logged before it is sent, so a client that asks one
   // request after another finds the lines in the order of its requests.
-  server->Get(kLevelServicePath, [&s](const httplib::Request& req, httplib::Response& res) {
+  server->Get(levelclient::kServicePath, [&s](const httplib::Request& req, httplib::Response& res) {
     Answer a = s.answer(req);
     FaultPlan plan;
     std::uint64_t nth = 0;

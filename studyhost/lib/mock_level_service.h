@@ -28,8 +28,6 @@
 
 namespace studyhost {
 
-inline constexpr const char* kLevelServicePath = "/wp-json/fernhollow/v1/getcsv";
-
 struct MockServiceOptions {
   std::string dir;                     // the folder of <assetClass>/<symbol>_<timeframe>.json
   int port = 0;                        // 0 picks a free port

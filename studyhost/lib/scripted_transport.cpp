@@ -12,28 +12,6 @@ void ScriptedTransport::fail(const std::string& url_prefix, std::string error) {
   scripts_.push_back(Script{url_prefix, HttpResult{false, 0, {}, std::move(error)}});
 }
 
-void ScriptedTransport::hold() {
-  std::lock_guard lock(mutex_);
-  held_ = true;
-  cancelled_ = false;
-}
-
-void ScriptedTransport::release() {
-  {
-    std::lock_guard lock(mutex_);
-    held_ = false;
-  }
-  released_.notify_all();
-}
-
-void ScriptedTransport::cancel() {
-  {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-  }
-  released_.notify_all();
-}
-
 std::vector<std::string> ScriptedTransport::requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
@@ -45,12 +23,15 @@ int ScriptedTransport::waiting() const {
 }
 
 HttpResult ScriptedTransport::fetch(const std::string& url) {
-  std::unique_lock lock(mutex_);
-  requests_.push_back(url);
-  ++waiting_;
-  released_.wait(lock, [this] { return !held_ || cancelled_; });
+  {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(url);
+    ++waiting_;
+  }
+  const bool passed = gate_.pass();
+  std::lock_guard lock(mutex_);
   --waiting_;
-  if (held_) return HttpResult{false, 0, {}, "cancelled"};
+  if (!passed) return HttpResult{false, 0, {}, "cancelled"};
   // Later scripts win over earlier ones with an equally long prefix.
   const Script* best = nullptr;
   for (const auto& script : scripts_) {

@@ -2,11 +2,11 @@
 // and can hold responses until the test releases them.
 #pragma once
 
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "studyhost/lib/transfer_gate.h"
 #include "studyhost/lib/transport.h"
 
 namespace studyhost {
@@ -20,8 +20,8 @@ class ScriptedTransport : public Transport {
 
   // While held, fetches wait until release(). cancel() ends held fetches as
   // failures, including ones that arrive later, until hold() is called again.
-  void hold();
-  void release();
+  void hold() { gate_.hold(); }
+  void release() { gate_.release(); }
 
   // Every URL fetched, in order.
   std::vector<std::string> requests() const;
@@ -29,19 +29,17 @@ class ScriptedTransport : public Transport {
   int waiting() const;
 
   HttpResult fetch(const std::string& url) override;
-  void cancel() override;
+  void cancel() override { gate_.cancel(); }
 
  private:
   struct Script {
     std::string prefix;
     HttpResult result;
   };
+  TransferGate gate_;
   mutable std::mutex mutex_;
-  std::condition_variable released_;
   std::vector<Script> scripts_;
   std::vector<std::string> requests_;
-  bool held_ = false;
-  bool cancelled_ = false;
   int waiting_ = 0;
 };
 

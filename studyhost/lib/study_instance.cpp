@@ -12,26 +12,16 @@
 namespace studyhost {
 namespace {
 
-bool holds_double(std::uint8_t kind) {
-  return kind == host::kKindDate || kind == host::kKindTimeOfDay || kind == host::kKindDateTime ||
-         kind == host::kKindDouble || kind == host::kKindDateTimeWithInteger;
-}
-
-bool owns_text(const host::InputSlot& slot) {
-  return host::is_text_kind(slot.kind) && slot.value[0] != 0 && slot.text != nullptr;
-}
-
 // Stores a number in the form the slot's declared kind keeps it; an undeclared
 // slot becomes an integer input.
 void store_number(host::InputSlot& slot, double value) {
-  if (slot.kind == 0 || host::is_text_kind(slot.kind)) {
-    if (owns_text(slot)) host::heap_free(slot.text);
-    slot.text = nullptr;
+  if (slot.kind == host::kKindNone || host::is_text_kind(slot.kind)) {
+    host::drop_text(slot);
     slot.kind = host::kKindInteger;
   }
   if (slot.kind == host::kKindFloat) {
     host::set_float(slot, static_cast<float>(value));
-  } else if (holds_double(slot.kind)) {
+  } else if (host::holds_double(slot.kind)) {
     host::set_double(slot, slot.kind, value);
   } else {
     host::set_int(slot, slot.kind, host::round_to_int32(value));
@@ -85,18 +75,13 @@ StudyInstance::StudyInstance(Host& host, const StudyLibrary& library, std::int32
 StudyInstance::~StudyInstance() {
   host::release(record_.study_name);
   host::release(record_.second_display_text);
-  auto release_input = [](host::InputSlot& slot) {
-    host::release(slot.name);
-    if (owns_text(slot)) host::heap_free(slot.text);
-    slot.text = nullptr;
-  };
   auto release_subgraph = [](host::SubgraphSlot& slot) {
     host::release(slot.name);
     host::release(slot.short_label);
   };
-  for (auto& slot : inputs_) release_input(slot);
+  for (auto& slot : inputs_) host::release(slot);
   for (auto& slot : subgraphs_) release_subgraph(slot);
-  release_input(record_.inputs.fallback);
+  host::release(record_.inputs.fallback);
   release_subgraph(record_.subgraphs.fallback);
 }
 
@@ -125,7 +110,7 @@ void StudyInstance::set_input_int(std::int32_t index, std::int32_t value) {
 
 void StudyInstance::set_input_float(std::int32_t index, float value) {
   host::InputSlot& slot = input(index);
-  if (slot.kind == 0) slot.kind = host::kKindFloat;
+  if (slot.kind == host::kKindNone) slot.kind = host::kKindFloat;
   store_number(slot, value);
   refresh_selected_entry(index);
 }
@@ -137,15 +122,14 @@ void StudyInstance::set_input_double(std::int32_t index, double value) {
 
 void StudyInstance::set_input_yes_no(std::int32_t index, bool value) {
   host::InputSlot& slot = input(index);
-  if (slot.kind == 0) slot.kind = host::kKindYesNo;
+  if (slot.kind == host::kKindNone) slot.kind = host::kKindYesNo;
   store_number(slot, value ? 1.0 : 0.0);
 }
 
 void StudyInstance::set_input_color(std::int32_t index, std::uint32_t color) {
   host::InputSlot& slot = input(index);
-  if (slot.kind == 0 || host::is_text_kind(slot.kind)) {
-    if (owns_text(slot)) host::heap_free(slot.text);
-    slot.text = nullptr;
+  if (slot.kind == host::kKindNone || host::is_text_kind(slot.kind)) {
+    host::drop_text(slot);
     slot.kind = host::kKindColor;
   }
   std::memset(slot.value, 0, sizeof slot.value);
@@ -158,7 +142,7 @@ void StudyInstance::set_input_text(std::int32_t index, const std::string& text) 
   char* buffer = host::heap_alloc_text(length + 1);
   if (buffer == nullptr) throw std::bad_alloc();
   std::memcpy(buffer, text.data(), length);
-  if (owns_text(slot)) host::heap_free(slot.text);
+  host::drop_text(slot);
   if (!host::is_text_kind(slot.kind)) slot.kind = host::kKindText;
   std::memset(slot.value, 0, sizeof slot.value);
   slot.value[0] = 1;  // the slot owns its text

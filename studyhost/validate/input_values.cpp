@@ -1,10 +1,9 @@
 #include "studyhost/validate/input_values.h"
 
-#include <cctype>
-#include <cmath>
 #include <limits>
 
 #include "host/input_slot.h"
+#include "studyhost/lib/input_kinds.h"
 
 namespace studyhost::validate {
 namespace {
@@ -70,30 +69,17 @@ std::string random_text(Rng& rng, bool key_input, const std::string& key) {
 
 }  // namespace
 
-std::vector<DeclaredInput> declared_inputs(const StudyInstance& study) {
+std::vector<DeclaredInput> describe_inputs(const StudyInstance& study) {
   std::vector<DeclaredInput> inputs;
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
+  for (const std::int32_t i : declared_inputs(study)) {
     const host::InputSlot& slot = study.input(i);
-    const char* name = slot.name.text;
-    const bool named = name != nullptr && name[0] != '\0';
-    if (!named && slot.kind == 0) continue;
-    DeclaredInput input;
-    input.index = i;
-    input.kind = slot.kind;
-    input.name = named ? name : "";
-    input.entries = study.list_entries(i);
-    inputs.push_back(std::move(input));
+    inputs.push_back(DeclaredInput{i, slot.kind, host::text_of(slot.name), study.list_entries(i)});
   }
   return inputs;
 }
 
 bool is_key_input(const DeclaredInput& input) {
-  if (!host::is_text_kind(input.kind)) return false;
-  std::string lower;
-  for (const char c : input.name) {
-    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return lower.find("key") != std::string::npos;
+  return is_secret_input(input.kind, input.name);
 }
 
 void set_plausible_inputs(StudyInstance& study, const std::vector<DeclaredInput>& inputs,
@@ -107,24 +93,18 @@ void set_plausible_inputs(StudyInstance& study, const std::vector<DeclaredInput>
 std::string set_random_input(StudyInstance& study, const DeclaredInput& input, Rng& rng,
                              const std::string& key) {
   const std::string label = "input " + std::to_string(input.index) + " \"" + input.name + "\"";
-  switch (input.kind) {
-    case host::kKindFloat: {
+  switch (input_form(input.kind)) {
+    case InputForm::kFloat: {
       const float value = random_float(rng);
       study.set_input_float(input.index, value);
       return label + " := " + std::to_string(value);
     }
-    case host::kKindDate:
-    case host::kKindTimeOfDay:
-    case host::kKindDateTime:
-    case host::kKindDouble:
-    case host::kKindDateTimeWithInteger: {
+    case InputForm::kDouble: {
       const double value = random_time(rng);
       study.set_input_double(input.index, value);
       return label + " := " + std::to_string(value);
     }
-    case host::kKindText:
-    case host::kKindTextB:
-    case host::kKindTextC: {
+    case InputForm::kText: {
       if (chance(rng, 10)) {
         // Back to no text at all, as a freshly added study has.
         host::set_text_kind(study.input(input.index));
@@ -134,7 +114,7 @@ std::string set_random_input(StudyInstance& study, const DeclaredInput& input, R
       study.set_input_text(input.index, text);
       return label + " := text of " + std::to_string(text.size()) + " bytes";
     }
-    case host::kKindCustomList: {
+    case InputForm::kList: {
       const auto count = static_cast<std::int32_t>(input.entries.size());
       const std::int32_t value = chance(rng, 70)
                                      ? std::uniform_int_distribution<std::int32_t>(-1, count)(rng)
@@ -142,23 +122,23 @@ std::string set_random_input(StudyInstance& study, const DeclaredInput& input, R
       study.set_input_int(input.index, value);
       return label + " := entry " + std::to_string(value);
     }
-    case host::kKindColor: {
+    case InputForm::kColor: {
       const auto value = static_cast<std::uint32_t>(rng());
       study.set_input_color(input.index, chance(rng, 10) ? 0xFF000000u : value);
       return label + " := colour";
     }
-    case host::kKindYesNo: {
+    case InputForm::kYesNo: {
       const std::int32_t value =
           chance(rng, 80) ? static_cast<std::int32_t>(rng() & 1) : random_int(rng);
       study.set_input_int(input.index, value);
       return label + " := " + std::to_string(value);
     }
-    default: {
-      const std::int32_t value = random_int(rng);
-      study.set_input_int(input.index, value);
-      return label + " := " + std::to_string(value);
-    }
+    case InputForm::kInteger:
+      break;
   }
+  const std::int32_t value = random_int(rng);
+  study.set_input_int(input.index, value);
+  return label + " := " + std::to_string(value);
 }
 
 }  // namespace studyhost::validate

@@ -22,10 +22,10 @@ struct DeclaredInput {
   std::vector<std::string> entries;  // list inputs
 };
 
-// Every slot the defaults call gave a name or a kind.
-std::vector<DeclaredInput> declared_inputs(const StudyInstance& study);
+// Every slot the defaults call gave a name or a kind (declared_inputs).
+std::vector<DeclaredInput> describe_inputs(const StudyInstance& study);
 
-// Whether the input holds the API key: a text input whose name says "key".
+// Whether the input holds the API key: a secret input (is_secret_input).
 bool is_key_input(const DeclaredInput& input);
 
 // Text inputs get a symbol, key inputs the test's key; other inputs keep

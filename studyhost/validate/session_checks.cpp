@@ -164,19 +164,26 @@ void random_session(const TestContext& context, int variant) {
 }
 
 // A chart of kSteadyBars random bars with the study on it, given a symbol
-// and the key, every request answered with a valid response; `test` runs on
-// it and the checker's failures are the test's.
+// and the key; `test` runs on it and the checker's failures are the test's.
 template <typename Test>
-void steady_session(const TestContext& context, Test test) {
+void on_random_chart(const TestContext& context, Test test) {
   const std::unique_ptr<StudyLibrary> library = context.load();
   if (!library) return;
   Rng rng = context.rng();
   StudySession session(random_bars(rng, kSteadyBars));
   StudyInstance& study = session.add(*library);
   session.give_plausible_inputs(study);
-  session.transport.answer(levels_body(session.host.bars(), rng));
   test(rng, session, study);
   context.take_failures(session.checker.failures());
+}
+
+// The same, with every request answered with a valid response.
+template <typename Test>
+void steady_session(const TestContext& context, Test test) {
+  on_random_chart(context, [&](Rng& rng, StudySession& session, StudyInstance& study) {
+    session.transport.answer(levels_body(session.host.bars(), rng));
+    test(rng, session, study);
+  });
 }
 
 }  // namespace
@@ -192,37 +199,32 @@ void check_random_session_3(const TestContext& context) {
 }
 
 void check_hostile_responses(const TestContext& context) {
-  const std::unique_ptr<StudyLibrary> library = context.load();
-  if (!library) return;
-  Rng rng = context.rng();
-  StudySession session(random_bars(rng, kSteadyBars));
-  StudyInstance& study = session.add(*library);
-  session.give_plausible_inputs(study);
-  const std::string valid = levels_body(session.host.bars(), rng);
-  std::vector<NamedBody> bodies = hostile_bodies(session.host.bars(), rng);
-  for (NamedBody& body : bodies) {
-    if (body.echo_key) {
-      session.transport.answer_echoing_key();
-    } else {
-      session.transport.answer(std::move(body.body));
+  on_random_chart(context, [&](Rng& rng, StudySession& session, StudyInstance&) {
+    const std::string valid = levels_body(session.host.bars(), rng);
+    std::vector<NamedBody> bodies = hostile_bodies(session.host.bars(), rng);
+    for (NamedBody& body : bodies) {
+      if (body.echo_key) {
+        session.transport.answer_echoing_key();
+      } else {
+        session.transport.answer(std::move(body.body));
+      }
+      session.checker.set_step("full recalculation, response: " + body.name);
+      session.host.full_recalculation();
+      session.settle("response: " + body.name);
+      // The study must still work: a valid response is read as usual.
+      session.transport.answer(valid);
+      session.checker.set_step("full recalculation after the response: " + body.name);
+      session.host.full_recalculation();
+      session.settle("valid response after: " + body.name);
+      if (session.host.downloads_pending()) {
+        context.fail("a download is still pending after the response: " + body.name);
+      }
     }
-    session.checker.set_step("full recalculation, response: " + body.name);
+    session.transport.fail("connection refused");
+    session.checker.set_step("full recalculation, transfer failure");
     session.host.full_recalculation();
-    session.settle("response: " + body.name);
-    // The study must still work: a valid response is read as usual.
-    session.transport.answer(valid);
-    session.checker.set_step("full recalculation after the response: " + body.name);
-    session.host.full_recalculation();
-    session.settle("valid response after: " + body.name);
-    if (session.host.downloads_pending()) {
-      context.fail("a download is still pending after the response: " + body.name);
-    }
-  }
-  session.transport.fail("connection refused");
-  session.checker.set_step("full recalculation, transfer failure");
-  session.host.full_recalculation();
-  session.settle("transfer failure");
-  context.take_failures(session.checker.failures());
+    session.settle("transfer failure");
+  });
 }
 
 void check_huge_responses(const TestContext& context) {

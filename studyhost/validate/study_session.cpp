@@ -20,18 +20,18 @@ StudyInstance& StudySession::add(const StudyLibrary& library) {
   checker.set_step("the defaults call");
   StudyInstance& study = host.add_study(library);
   checker.check_now();
-  inputs = declared_inputs(study);
+  inputs = describe_inputs(study);
   return study;
 }
 
 void StudySession::give_plausible_inputs(StudyInstance& study) {
-  set_plausible_inputs(study, declared_inputs(study), kTestKey);
+  set_plausible_inputs(study, describe_inputs(study), kTestKey);
   watch_keys(study);
 }
 
 void StudySession::watch_keys(StudyInstance& study) {
   std::vector<std::string> keys;
-  for (const DeclaredInput& input : declared_inputs(study)) {
+  for (const DeclaredInput& input : describe_inputs(study)) {
     if (is_key_input(input)) keys.emplace_back(host::text_value(study.input(input.index)));
   }
   checker.set_secrets(std::move(keys));

@@ -76,38 +76,18 @@ void TestTransport::answer_once(std::string body) {
   has_once_ = true;
 }
 
-void TestTransport::hold() {
-  std::lock_guard lock(mutex_);
-  held_ = true;
-  cancelled_ = false;
-}
-
-void TestTransport::release() {
-  {
-    std::lock_guard lock(mutex_);
-    held_ = false;
-  }
-  released_.notify_all();
-}
-
-void TestTransport::cancel() {
-  {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-  }
-  released_.notify_all();
-}
-
 std::size_t TestTransport::fetches() const {
   std::lock_guard lock(mutex_);
   return fetches_;
 }
 
 HttpResult TestTransport::fetch(const std::string& url) {
-  std::unique_lock lock(mutex_);
-  ++fetches_;
-  released_.wait(lock, [this] { return !held_ || cancelled_; });
-  if (held_) return HttpResult{false, 0, {}, "cancelled"};
+  {
+    std::lock_guard lock(mutex_);
+    ++fetches_;
+  }
+  if (!gate_.pass()) return HttpResult{false, 0, {}, "cancelled"};
+  std::lock_guard lock(mutex_);
   if (has_once_) {
     has_once_ = false;
     return std::move(once_);

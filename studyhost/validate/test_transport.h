@@ -3,11 +3,11 @@
 // many requests a study makes.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <string>
 
+#include "studyhost/lib/transfer_gate.h"
 #include "studyhost/lib/transport.h"
 
 namespace studyhost::validate {
@@ -24,23 +24,21 @@ class TestTransport : public Transport {
   void answer_echoing_key();
 
   // While held, fetches wait until release() or cancel().
-  void hold();
-  void release();
+  void hold() { gate_.hold(); }
+  void release() { gate_.release(); }
 
   std::size_t fetches() const;
 
   HttpResult fetch(const std::string& url) override;
-  void cancel() override;
+  void cancel() override { gate_.cancel(); }
 
  private:
+  TransferGate gate_;
   mutable std::mutex mutex_;
-  std::condition_variable released_;
   HttpResult result_{false, 0, {}, "no response chosen"};
   HttpResult once_;
   bool has_once_ = false;
   bool echo_key_ = false;
-  bool held_ = false;
-  bool cancelled_ = false;
   std::size_t fetches_ = 0;
 };
 

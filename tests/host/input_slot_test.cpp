@@ -38,8 +38,12 @@ TEST(InputSlot, HostileNumbersReadWithoutOverflow) {
   EXPECT_EQ(host::int_value(slot), std::numeric_limits<std::int32_t>::max());
   host::set_double(slot, host::kKindDouble, -1e300);
   EXPECT_EQ(host::int_value(slot), std::numeric_limits<std::int32_t>::min());
+  // Days past any date-time saturate instead of overflowing: still a time
+  // of day, in seconds.
   host::set_double(slot, host::kKindTimeOfDay, 1e300);
-  (void)host::int_value_calendar(slot);  // saturates instead of overflowing
+  const std::int32_t seconds = host::int_value_calendar(slot);
+  EXPECT_GE(seconds, 0);
+  EXPECT_LT(seconds, 86400);
 }
 
 TEST(InputSlot, YesNoHoldingSevenReadsAsOneInEveryForm) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "levelclient/response_envelope.h"
+#include "levelclient/date_text.h"
 
 namespace levelclient {
 namespace {

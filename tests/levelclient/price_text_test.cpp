@@ -3,6 +3,7 @@
 #include <string>
 
 #include "float_bits.h"
+#include "levelclient/price_text.h"
 #include "levelclient/response_envelope.h"
 
 namespace levelclient {

@@ -7,6 +7,7 @@
 #include "fake_host.h"
 #include "levelclient/level_request.h"
 #include "levelclient/request_cycle.h"
+#include "levelclient/status_text.h"
 
 namespace levelclient {
 namespace {
@@ -28,12 +29,13 @@ struct Study {
   QueryInputs inputs{"Futures", "ES", "k3y-s3cr3t"};
   std::vector<std::pair<std::int32_t, PeriodValues>> stored;
 
-  // The full-recalculation reset: state 1 unless pending, queue refilled.
+  // The study's full-recalculation reset: the status text forgotten and the
+  // cycle restarted for these timeframes.
   void recalculate(std::vector<std::int32_t> timeframes) {
     status_id = 0;
-    if (request_state != kPending) request_state = kRequestWanted;
-    cycle.queue.assign(timeframes.begin(), timeframes.end());
-    cycle.current_timeframe = 0;
+    std::uint32_t enabled = 0;
+    for (const std::int32_t code : timeframes) enabled |= 1u << (code - 1);
+    restart_cycle(cycle, request_state, enabled);
   }
 
   bool call() {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "levelclient/level_request.h"
+#include "levelclient/status_text.h"
 
 namespace levelclient {
 namespace {

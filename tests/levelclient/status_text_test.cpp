@@ -5,6 +5,7 @@
 
 #include "fake_host.h"
 #include "levelclient/level_request.h"
+#include "levelclient/status_text.h"
 
 namespace levelclient {
 namespace {
@@ -83,10 +84,10 @@ TEST(SendRequest, HandsTheHostTheBuiltUrl) {
   EXPECT_EQ(host.urls.size(), 2u);
 }
 
-TEST(SendRequest, TooLongUrlIsRefusedWithoutReachingTheHost) {
+TEST(SendRequest, TooLongUrlIsNeverSent) {
   FakeHost host;
   EXPECT_EQ(send_request(host.sc, {"Stocks", std::string(300, 'S'), "W", "k"}),
-            RequestOutcome::kRefused);
+            RequestOutcome::kUrlTooLong);
   EXPECT_TRUE(host.urls.empty());
 }
 

@@ -349,6 +349,54 @@ TEST(PlatformBridge, InstancesShareNothingAndTheLastCallLeavesNothing) {
   for (const auto& [key, pointer] : second.pointers) EXPECT_NE(pointer, nullptr) << key;
 }
 
+// A study asking for what the platform cannot be asked: a drawing of a kind
+// the bridge has no tool for, and an update of a drawing it never made.
+void asks_the_unmappable(host::StudyInterface& sc) noexcept {
+  if (sc.defaults_call != 0) {
+    host::assign(sc.study_name, "ASKS");
+    return;
+  }
+  for (const std::int32_t kind : {std::int32_t{99}, std::int32_t{host::kDrawingNone}}) {
+    host::DrawingRecord record;
+    host::init(record);
+    record.kind = kind;
+    record.identifier = kind == host::kDrawingNone ? 4242 : host::kNewDrawing;
+    sc.use_drawing(&sc, &record);
+    sc.use_drawing(&sc, &record);
+    host::release(record);
+  }
+}
+
+void asks_in_platform(SCStudyInterfaceRef sc) {
+  qlx_platform::run_in_platform(sc, &asks_the_unmappable);
+}
+
+TEST(PlatformBridge, WhatCannotBeMappedIsLeftOutAndNamedOnceInTheLog) {
+  FakePlatform chart(TwoHosts::platform_bars());
+  Study& study = chart.add_study(&asks_in_platform);
+  chart.full_recalculation(study);
+  EXPECT_TRUE(study.drawings.empty());
+  EXPECT_EQ(study.log, (std::vector<std::string>{
+                           "ASKS: a drawing of a kind the platform build cannot draw was left out",
+                           "ASKS: an update of a drawing this study instance did not make was left "
+                           "out"}));
+}
+
+TEST(PlatformBridge, StudyhostRefusesAPlatformDllThatClaimsItsVersion) {
+  std::string error;
+  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH, &error);
+  ASSERT_NE(library, nullptr) << error;
+  host::StudyInterface record;
+  std::vector<unsigned char> before(sizeof record);
+  std::memcpy(before.data(), &record, sizeof record);
+  library->function()(&record);
+  EXPECT_EQ(std::memcmp(before.data(), &record, sizeof record), 0);
+
+  studyhost::ScriptedTransport transport;
+  studyhost::Host chart(transport);
+  EXPECT_THROW(chart.add_study(*library), studyhost::NotAStudyForThisHost);
+}
+
 TEST(PlatformBridge, AStudyhostRecordIsLeftUntouched) {
   host::StudyInterface record;
   std::vector<unsigned char> before(sizeof record);

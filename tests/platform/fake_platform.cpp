@@ -12,6 +12,9 @@ namespace {
 thread_local Study* current = nullptr;
 
 int& persistent_int(int key) {
+  if (key >= 0 && key < static_cast<int>(current->small_ints.size())) {
+    return current->small_ints[static_cast<std::size_t>(key)];
+  }
   return current->ints[key];
 }
 

@@ -7,6 +7,7 @@
 // requests, persistent cells and the subgraph values.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -39,6 +40,9 @@ struct Study {
   std::vector<std::vector<float>> values = std::vector<std::vector<float>>(60);
   std::vector<ValuesHandle> values_handles = std::vector<ValuesHandle>(60);
   std::size_t attached_bars = static_cast<std::size_t>(-1);
+  // The keys studies use are small: their cells sit in arrays, as a host
+  // that answers on every call keeps them.
+  std::array<int, 64> small_ints{};
   std::map<int, int> ints;
   std::map<int, void*> pointers;
   std::map<int, s_UseTool> drawings;

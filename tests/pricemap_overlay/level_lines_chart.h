@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "pricemap_overlay/display_settings.h"
 #include "pricemap_overlay/study_state.h"
+#include "pricemap_session.h"
 #include "studyhost/lib/studyhost.h"
 
 namespace pmdraw {
@@ -52,14 +51,8 @@ inline pricemap::PriceMapRecord ladder_record(float base) {
   return r;
 }
 
-struct DrawingChart {
-  explicit DrawingChart(std::vector<studyhost::Bar> bars) {
-    std::string error;
-    library = studyhost::StudyLibrary::load(QLX_PRICEMAP_OVERLAY_64_PATH, &error);
-    if (!library) throw std::runtime_error(error);
-    host = std::make_unique<studyhost::Host>(transport);
-    host->set_bars(std::move(bars));
-    study = &host->add_study(*library);
+struct DrawingChart : pmtest::PriceMapSession {
+  explicit DrawingChart(std::vector<studyhost::Bar> bars) : PriceMapSession(std::move(bars)) {
     // The state is ours: the study finds it created and never makes its own.
     state.error_showing = false;
     *study->persistent_pointer_cell(pricemap::slot::kStatePointer) = &state;
@@ -99,10 +92,6 @@ struct DrawingChart {
     return found;
   }
 
-  studyhost::ScriptedTransport transport;
-  std::unique_ptr<studyhost::StudyLibrary> library;
-  std::unique_ptr<studyhost::Host> host;
-  studyhost::StudyInstance* study = nullptr;
   pricemap::StudyState state;
   std::vector<studyhost::HostCall> calls;
 };

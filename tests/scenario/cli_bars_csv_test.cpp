@@ -6,13 +6,14 @@
 #include <fstream>
 
 #include "studyhost/app/bars_csv.h"
+#include "studyhost/lib/value_text.h"
 
 namespace {
 
 using studyhost::Bar;
+using studyhost::parse_date_time;
 using studyhost::app::load_bars_csv;
 using studyhost::app::parse_bars_csv;
-using studyhost::app::parse_date_time;
 
 constexpr std::int64_t kDay = 86400000000LL;
 

@@ -9,13 +9,14 @@
 #include "host/study_interface.h"
 #include "studyhost/app/input_assign.h"
 #include "studyhost/lib/host.h"
+#include "studyhost/lib/input_kinds.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/scripted_transport.h"
 
 namespace {
 
+using studyhost::input_value_text;
 using studyhost::app::assign_input;
-using studyhost::app::input_value_text;
 using studyhost::app::split_assignment;
 
 // A study that declares one input of every kind a study can set from text.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 
+#include "built_targets.h"
 #include "host/drawing_record.h"
 #include "host/subgraph_slot.h"
 #include "studyhost/app/bars_csv.h"
@@ -271,14 +272,13 @@ TEST_F(Render, UnwritablePathsAndSizesAreRefusedWithOneLine) {
   EXPECT_FALSE(studyhost::render_png(p, huge, path("huge.png"), error));
 }
 
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
-
 TEST_F(Render, ThePriceMapStudysLevelsShowInTheirColoursOnTheirRows) {
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
   std::vector<Bar> bars;
   std::string error;
   ASSERT_TRUE(
       studyhost::app::load_bars_csv(std::string(QLX_DATA_DIR) + "/bars/es_5min.csv", bars, error));
-  auto library = studyhost::StudyLibrary::load(QLX_PRICEMAP_OVERLAY_64_PATH, &error);
+  auto library = studyhost::StudyLibrary::load(scenario::kPriceMapStudy.path, &error);
   ASSERT_TRUE(library) << error;
   studyhost::app::ServiceConnection service;
   ASSERT_TRUE(service.open(std::string(QLX_DATA_DIR) + "/levels", "k", error)) << error;
@@ -321,7 +321,5 @@ TEST_F(Render, ThePriceMapStudysLevelsShowInTheirColoursOnTheirRows) {
   }
   EXPECT_GT(checked, 3);
 }
-
-#endif  // QLX_PRICEMAP_OVERLAY_64_PATH
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "built_targets.h"
 #include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
 
@@ -89,8 +90,6 @@ class CliRun : public ::testing::Test {
     EXPECT_NE(e.find(text), std::string::npos) << e;         \
   } while (0)
 
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
-
 const json* find_drawing(const json& dump, const std::function<bool(const json&)>& match) {
   for (const json& d : dump.at("drawings")) {
     if (match(d)) return &d;
@@ -99,7 +98,8 @@ const json* find_drawing(const json& dump, const std::function<bool(const json&)
 }
 
 TEST_F(CliRun, DumpOfAPriceMapSessionHoldsDrawingsValuesInputsMenuLogAndRequests) {
-  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  RunOptions o = options(scenario::kPriceMapStudy.path);
   o.dump = path("dump.json");
   ASSERT_EQ(run(o), 0) << err_.str();
   EXPECT_EQ(err_.str(), "");
@@ -184,7 +184,8 @@ TEST_F(CliRun, DumpOfAPriceMapSessionHoldsDrawingsValuesInputsMenuLogAndRequests
 }
 
 TEST_F(CliRun, TraceListsTheCallsInOrderWithTheKeyHidden) {
-  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  RunOptions o = options(scenario::kPriceMapStudy.path);
   o.trace = path("trace.jsonl");
   ASSERT_EQ(run(o), 0) << err_.str();
   const std::string text = read_text(o.trace);
@@ -219,7 +220,8 @@ TEST_F(CliRun, TraceListsTheCallsInOrderWithTheKeyHidden) {
 }
 
 TEST_F(CliRun, ReplayedBarsAndMenuChoicesReachTheStudy) {
-  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  RunOptions o = options(scenario::kPriceMapStudy.path);
   o.dump = path("dump.json");
   o.replay = 5;
   o.recalc = true;
@@ -253,6 +255,7 @@ TEST_F(CliRun, ReplayedBarsAndMenuChoicesReachTheStudy) {
 }
 
 TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritten) {
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
   // A server that takes the connection and never answers.
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   ASSERT_GE(listener, 0);
@@ -264,7 +267,7 @@ TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritte
   socklen_t length = sizeof address;
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
 
-  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  RunOptions o = options(scenario::kPriceMapStudy.path);
   o.service = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
   o.download_wait = std::chrono::milliseconds(300);
   o.dump = path("dump.json");
@@ -288,7 +291,8 @@ TEST_F(CliRun, ADownloadThatOutlastsTheWaitIsAFailureButTheOutputsAreStillWritte
 // once the study state exists, and the full recalculation that follows draws
 // each day with its own price map.
 TEST_F(CliRun, AnInputByItsNumberSwitchesThePriceMapToPerPeriodMode) {
-  RunOptions o = options(QLX_PRICEMAP_OVERLAY_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  RunOptions o = options(scenario::kPriceMapStudy.path);
   o.inputs.push_back("36=2");
   o.inputs.push_back("Show Price Labels=All");
   o.dump = path("dump.json");
@@ -310,12 +314,9 @@ TEST_F(CliRun, AnInputByItsNumberSwitchesThePriceMapToPerPeriodMode) {
   EXPECT_ONE_LINE_FAILURE(run(o), "no input number 99; the study's inputs are numbered: 1, 2");
 }
 
-#endif  // QLX_PRICEMAP_OVERLAY_64_PATH
-
-#ifdef QLX_TIMEFRAME_STRUCTURE_64_PATH
-
 TEST_F(CliRun, DumpOfATimeframeSessionListsItsNamedOutputsAndChainedRequests) {
-  RunOptions o = options(QLX_TIMEFRAME_STRUCTURE_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kTimeframeStudy);
+  RunOptions o = options(scenario::kTimeframeStudy.path);
   o.dump = path("dump.json");
   ASSERT_EQ(run(o), 0) << err_.str();
   const json dump = json::parse(read_text(o.dump));
@@ -340,15 +341,8 @@ TEST_F(CliRun, DumpOfATimeframeSessionListsItsNamedOutputsAndChainedRequests) {
   }
 }
 
-#endif  // QLX_TIMEFRAME_STRUCTURE_64_PATH
-
 TEST_F(CliRun, BadInputEndsTheRunWithOneLine) {
-  const std::string library =
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
-      QLX_PRICEMAP_OVERLAY_64_PATH;
-#else
-      "";
-#endif
+  const std::string library = scenario::kPriceMapStudy.path;
   RunOptions o = options(library);
   o.bars = path("missing.csv");
   EXPECT_ONE_LINE_FAILURE(run(o), path("missing.csv") + ": cannot open the file");
@@ -373,7 +367,8 @@ TEST_F(CliRun, BadInputEndsTheRunWithOneLine) {
   o.tz_offset_hours = 1e300;
   EXPECT_ONE_LINE_FAILURE(run(o), "--tz-offset");
 
-  if (library.empty()) return;
+  // The rest needs a study that declares inputs.
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
   o = options(library);
   o.inputs.push_back("Time Frame=Hourly");
   EXPECT_ONE_LINE_FAILURE(run(o), "input \"Time Frame\" takes one of: \"Daily\", \"Weekly\"");
@@ -386,35 +381,5 @@ TEST_F(CliRun, BadInputEndsTheRunWithOneLine) {
   o.dump = path("no_such_folder/dump.json");
   EXPECT_ONE_LINE_FAILURE(run(o), path("no_such_folder/dump.json") + ": cannot write the file");
 }
-
-}  // namespace
-
-namespace {
-
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
-
-TEST(CliInputs, ListsTheNamedInputsInDisplayOrderWithTheirDefaults) {
-  std::ostringstream out, err;
-  ASSERT_EQ(studyhost::app::inputs_command(QLX_PRICEMAP_OVERLAY_64_PATH, out, err), 0) << err.str();
-  std::istringstream lines(out.str());
-  std::vector<std::string> rows;
-  for (std::string line; std::getline(lines, line);) rows.push_back(line);
-  ASSERT_GE(rows.size(), 3u);
-  EXPECT_EQ(rows[0], "QLX PRICEMAP OVERLAY (qlx_pricemap_overlay_64.so, interface version 2628)");
-  // Display order 1 to 4 first; a list shows its default entry's text.
-  std::vector<int> numbers;
-  for (std::size_t i = 2; i < rows.size(); ++i) numbers.push_back(std::stoi(rows[i]));
-  ASSERT_GE(numbers.size(), 6u);
-  EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + 6),
-            (std::vector<int>{38, 39, 40, 41, 5, 1}));
-  EXPECT_EQ(rows[2].substr(rows[2].find("list")),
-            "list     Crypto           Crypto; Futures; Stocks; ETF");
-  EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 36), 0) << "the unnamed input is hidden";
-  EXPECT_EQ(numbers.size(), 29u);
-
-  EXPECT_EQ(studyhost::app::inputs_command("/no/such/library.so", out, err), 1);
-}
-
-#endif  // QLX_PRICEMAP_OVERLAY_64_PATH
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "built_targets.h"
 #include "studyhost/lib/host.h"
 #include "studyhost/lib/library_loader.h"
 #include "studyhost/lib/scripted_transport.h"
@@ -15,20 +16,11 @@ namespace {
 // Larger than any structure another host may hand a study function.
 constexpr std::size_t kForeignBlockBytes = 1u << 20;
 
-std::vector<std::string> study_libraries() {
-  std::vector<std::string> paths;
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
-  paths.emplace_back(QLX_PRICEMAP_OVERLAY_64_PATH);
-#endif
-#ifdef QLX_TIMEFRAME_STRUCTURE_64_PATH
-  paths.emplace_back(QLX_TIMEFRAME_STRUCTURE_64_PATH);
-#endif
-  return paths;
-}
-
 TEST(ForeignRecord, AStudyCalledWithAnotherHostsStructureTouchesNothing) {
-  const std::vector<std::string> paths = study_libraries();
-  if (paths.empty()) GTEST_SKIP() << "no study library is built in this configuration";
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  SKIP_UNLESS_BUILT(scenario::kTimeframeStudy);
+  const std::vector<std::string> paths = {scenario::kPriceMapStudy.path,
+                                          scenario::kTimeframeStudy.path};
   std::mt19937 random(2628);
   std::vector<unsigned char> zeros(kForeignBlockBytes, 0);
   std::vector<unsigned char> noise(kForeignBlockBytes);

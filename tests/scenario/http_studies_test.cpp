@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "built_targets.h"
 #include "http_fixture.h"
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
@@ -164,11 +165,13 @@ bool has_failure_line(const std::vector<std::string>& log, const char* reason) {
   return false;
 }
 
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
+class PriceMapOverHttp : public ::testing::Test {
+  void SetUp() override { SKIP_UNLESS_BUILT(scenario::kPriceMapStudy); }
+};
 
 struct PriceMapChart : Chart {
   explicit PriceMapChart(const std::string& base, std::chrono::milliseconds total = 10s)
-      : Chart(QLX_PRICEMAP_OVERLAY_64_PATH, base, total) {}
+      : Chart(scenario::kPriceMapStudy.path, base, total) {}
   void ask(const std::string& symbol, const std::string& key) {
     study->set_input_int(kPmAssetClass, kFutures);
     study->set_input_int(kPmTimeFrame, 0);  // Daily
@@ -177,7 +180,7 @@ struct PriceMapChart : Chart {
   }
 };
 
-TEST(PriceMapOverHttp, DownloadsTheBundledDailyMapAndDrawsTheLatestDay) {
+TEST_F(PriceMapOverHttp, DownloadsTheBundledDailyMapAndDrawsTheLatestDay) {
   BundledService service;
   PriceMapChart chart(service.base());
   chart.ask("ES", kKey);
@@ -201,7 +204,7 @@ TEST(PriceMapOverHttp, DownloadsTheBundledDailyMapAndDrawsTheLatestDay) {
   chart.expect_key_never_logged();
 }
 
-TEST(PriceMapOverHttp, ShowsTheServiceMessageForAWrongKeyOrAnUnknownSymbol) {
+TEST_F(PriceMapOverHttp, ShowsTheServiceMessageForAWrongKeyOrAnUnknownSymbol) {
   BundledService service;
   struct Case {
     const char* symbol;
@@ -220,7 +223,7 @@ TEST(PriceMapOverHttp, ShowsTheServiceMessageForAWrongKeyOrAnUnknownSymbol) {
   service.expect_key_never_logged();
 }
 
-TEST(PriceMapOverHttp, ABodyCutShortEndsTheRequestWithAParseError) {
+TEST_F(PriceMapOverHttp, ABodyCutShortEndsTheRequestWithAParseError) {
   RawServer server = cutting_server();
   PriceMapChart chart(server.base());
   chart.ask("ES", kKey);
@@ -233,7 +236,7 @@ TEST(PriceMapOverHttp, ABodyCutShortEndsTheRequestWithAParseError) {
   chart.expect_key_never_logged();
 }
 
-TEST(PriceMapOverHttp, AServerSlowerThanTheTimeOutDoesNotKeepTheStudyWaiting) {
+TEST_F(PriceMapOverHttp, AServerSlowerThanTheTimeOutDoesNotKeepTheStudyWaiting) {
   RawServer server = silent_server();
   PriceMapChart chart(server.base(), 500ms);
   chart.ask("ES", kKey);
@@ -244,13 +247,13 @@ TEST(PriceMapOverHttp, AServerSlowerThanTheTimeOutDoesNotKeepTheStudyWaiting) {
   chart.expect_key_never_logged();
 }
 
-#endif  // QLX_PRICEMAP_OVERLAY_64_PATH
-
-#ifdef QLX_TIMEFRAME_STRUCTURE_64_PATH
+class TimeframeStructureOverHttp : public ::testing::Test {
+  void SetUp() override { SKIP_UNLESS_BUILT(scenario::kTimeframeStudy); }
+};
 
 struct TimeframeChart : Chart {
   explicit TimeframeChart(const std::string& base, std::chrono::milliseconds total = 10s)
-      : Chart(QLX_TIMEFRAME_STRUCTURE_64_PATH, base, total) {}
+      : Chart(scenario::kTimeframeStudy.path, base, total) {}
   void ask(const std::string& symbol, const std::string& key) {
     study->set_input_int(kTfAssetClass, kFutures);
     study->set_input_text(kTfSymbol, symbol);
@@ -276,7 +279,7 @@ struct TimeframeChart : Chart {
   }
 };
 
-TEST(TimeframeStructureOverHttp, FetchesAllFiveTimeframesAndWritesThePreviousPeriods) {
+TEST_F(TimeframeStructureOverHttp, FetchesAllFiveTimeframesAndWritesThePreviousPeriods) {
   BundledService service;
   TimeframeChart chart(service.base());
   chart.ask("ES", kKey);
@@ -300,7 +303,7 @@ TEST(TimeframeStructureOverHttp, FetchesAllFiveTimeframesAndWritesThePreviousPer
   chart.expect_key_never_logged();
 }
 
-TEST(TimeframeStructureOverHttp, AWrongKeyStopsTheCycleWithTheServiceMessage) {
+TEST_F(TimeframeStructureOverHttp, AWrongKeyStopsTheCycleWithTheServiceMessage) {
   BundledService service;
   TimeframeChart chart(service.base());
   chart.ask("ES", "not-the-key");
@@ -310,7 +313,7 @@ TEST(TimeframeStructureOverHttp, AWrongKeyStopsTheCycleWithTheServiceMessage) {
   service.expect_key_never_logged();
 }
 
-TEST(TimeframeStructureOverHttp, ABodyCutShortEndsTheCycleWithAParseError) {
+TEST_F(TimeframeStructureOverHttp, ABodyCutShortEndsTheCycleWithAParseError) {
   RawServer server = cutting_server();
   TimeframeChart chart(server.base());
   chart.ask("ES", kKey);
@@ -320,7 +323,5 @@ TEST(TimeframeStructureOverHttp, ABodyCutShortEndsTheCycleWithAParseError) {
   EXPECT_TRUE(has_failure_line(chart.study->log(), ""));
   chart.expect_key_never_logged();
 }
-
-#endif  // QLX_TIMEFRAME_STRUCTURE_64_PATH
 
 }  // namespace

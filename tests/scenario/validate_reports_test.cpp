@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "built_targets.h"
 #include "studyhost/validate/validate.h"
 
 namespace {
@@ -53,11 +54,11 @@ std::string text_of(const ValidateReport& report, bool only_failed = false) {
   return out.str();
 }
 
-#ifdef QLX_VALIDATE_BROKEN_STUDY_64_PATH
 TEST(ValidateReports, EachFaultOfABrokenStudyFailsTheTestThatMetIt) {
+  SKIP_UNLESS_BUILT(scenario::kBrokenStudy);
   const ValidateReport report = studyhost::validate::validate(options_for(
-      QLX_VALIDATE_BROKEN_STUDY_64_PATH, {"exports", "defaults", "last_call_while_pending",
-                                          "two_instances", "full_redraw", "random_session_1"}));
+      scenario::kBrokenStudy.path, {"exports", "defaults", "last_call_while_pending",
+                                    "two_instances", "full_redraw", "random_session_1"}));
   ASSERT_EQ(report.results.size(), 6u);
   EXPECT_FALSE(report.passed());
   const std::string text = text_of(report);
@@ -80,8 +81,9 @@ TEST(ValidateReports, EachFaultOfABrokenStudyFailsTheTestThatMetIt) {
 }
 
 TEST(ValidateReports, TheSameSeedReproducesTheSameFailures) {
+  SKIP_UNLESS_BUILT(scenario::kBrokenStudy);
   const ValidateOptions options =
-      options_for(QLX_VALIDATE_BROKEN_STUDY_64_PATH, {"random_session_2", "hostile_responses"});
+      options_for(scenario::kBrokenStudy.path, {"random_session_2", "hostile_responses"});
   const ValidateReport first = studyhost::validate::validate(options);
   const ValidateReport second = studyhost::validate::validate(options);
   ASSERT_EQ(first.results.size(), 2u);
@@ -97,8 +99,9 @@ TEST(ValidateReports, TheSameSeedReproducesTheSameFailures) {
 }
 
 TEST(ValidateReports, OnlyFailedAndJsonLeaveOutThePassingTests) {
+  SKIP_UNLESS_BUILT(scenario::kBrokenStudy);
   const ValidateReport report = studyhost::validate::validate(
-      options_for(QLX_VALIDATE_BROKEN_STUDY_64_PATH, {"exports", "random_session_1"}));
+      options_for(scenario::kBrokenStudy.path, {"exports", "random_session_1"}));
   const std::string text = text_of(report, true);
   EXPECT_EQ(text.find("exports"), std::string::npos) << text;
   EXPECT_NE(text.find("FAIL random_session_1"), std::string::npos) << text;
@@ -113,24 +116,21 @@ TEST(ValidateReports, OnlyFailedAndJsonLeaveOutThePassingTests) {
   EXPECT_EQ(j.at("tests")[0].at("seed").get<std::uint64_t>(), kSeed);
   EXPECT_FALSE(j.at("tests")[0].at("failures").empty());
 }
-#endif
 
-#ifdef QLX_VALIDATE_LEAKY_STUDY_64_PATH
 TEST(ValidateReports, AStudyThatKeepsAllocatingFailsTheHeapChecks) {
+  SKIP_UNLESS_BUILT(scenario::kLeakyStudy);
   const ValidateReport report = studyhost::validate::validate(options_for(
-      QLX_VALIDATE_LEAKY_STUDY_64_PATH, {"repeated_cycles", "repeated_lifecycles", "exports"}));
+      scenario::kLeakyStudy.path, {"repeated_cycles", "repeated_lifecycles", "exports"}));
   const std::string text = text_of(report);
   EXPECT_FALSE(result_of(report, "repeated_cycles").passed) << text;
   EXPECT_FALSE(result_of(report, "repeated_lifecycles").passed) << text;
   EXPECT_TRUE(result_of(report, "exports").passed) << text;
 }
-#endif
 
-#if defined(QLX_STUDYHOST_PATH) && defined(QLX_VALIDATE_LEAKY_STUDY_64_PATH) && \
-    defined(QLX_TEST_STUDY_64_PATH)
 // The command's exit status: 0 only when every test passed.
 int run_command(const std::string& arguments, std::string& output) {
-  const std::string command = std::string(QLX_STUDYHOST_PATH) + " validate " + arguments;
+  const std::string command =
+      std::string(scenario::kStudyhostProgram.path) + " validate " + arguments;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return -1;
   char buffer[4096];
@@ -141,20 +141,21 @@ int run_command(const std::string& arguments, std::string& output) {
 }
 
 TEST(ValidateReports, TheCommandExitsWithOneOnAFailureAndZeroWhenAllPass) {
+  SKIP_UNLESS_BUILT(scenario::kStudyhostProgram);
+  SKIP_UNLESS_BUILT(scenario::kLeakyStudy);
+  SKIP_UNLESS_BUILT(scenario::kTestStudy);
   std::string leaky;
-  EXPECT_EQ(
-      run_command(std::string(QLX_VALIDATE_LEAKY_STUDY_64_PATH) + " --seed 7 --json --only-failed",
-                  leaky),
-      1);
+  EXPECT_EQ(run_command(std::string(scenario::kLeakyStudy.path) + " --seed 7 --json --only-failed",
+                        leaky),
+            1);
   const nlohmann::json j = nlohmann::json::parse(leaky);
   EXPECT_FALSE(j.at("passed").get<bool>());
   EXPECT_EQ(j.at("seed").get<std::uint64_t>(), 7u);
   for (const auto& test : j.at("tests")) EXPECT_FALSE(test.at("passed").get<bool>());
 
   std::string sound;
-  EXPECT_EQ(run_command(std::string(QLX_TEST_STUDY_64_PATH) + " --seed 7", sound), 0) << sound;
+  EXPECT_EQ(run_command(std::string(scenario::kTestStudy.path) + " --seed 7", sound), 0) << sound;
   EXPECT_NE(sound.find("passed, 0 failed"), std::string::npos) << sound;
 }
-#endif
 
 }  // namespace

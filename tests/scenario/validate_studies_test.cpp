@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "built_targets.h"
 #include "studyhost/validate/validate.h"
 
 namespace {
@@ -35,22 +36,24 @@ void expect_all_pass(const std::string& library) {
   EXPECT_EQ(report.results.size(), studyhost::validate::test_names().size());
 }
 
-#ifdef QLX_PRICEMAP_OVERLAY_64_PATH
 TEST(ValidateStudies, PriceMapOverlayPassesEveryTest) {
-  expect_all_pass(QLX_PRICEMAP_OVERLAY_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  expect_all_pass(scenario::kPriceMapStudy.path);
 }
-#endif
 
-#ifdef QLX_TIMEFRAME_STRUCTURE_64_PATH
 TEST(ValidateStudies, TimeframeStructurePassesEveryTest) {
-  expect_all_pass(QLX_TIMEFRAME_STRUCTURE_64_PATH);
+  SKIP_UNLESS_BUILT(scenario::kTimeframeStudy);
+  expect_all_pass(scenario::kTimeframeStudy.path);
 }
-#endif
 
-#ifdef QLX_TEST_STUDY_64_PATH
-TEST(ValidateStudies, TestStudyPassesEveryTest) {
-  expect_all_pass(QLX_TEST_STUDY_64_PATH);
+TEST(ValidateStudies, ExampleStudyPassesEveryTest) {
+  SKIP_UNLESS_BUILT(scenario::kExampleStudy);
+  expect_all_pass(scenario::kExampleStudy.path);
 }
-#endif
+
+TEST(ValidateStudies, TestStudyPassesEveryTest) {
+  SKIP_UNLESS_BUILT(scenario::kTestStudy);
+  expect_all_pass(scenario::kTestStudy.path);
+}
 
 }  // namespace

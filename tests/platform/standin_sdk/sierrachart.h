@@ -16,7 +16,11 @@
 #include <cstring>
 #include <string>
 
+// A test may build a DLL that reports another version (studyhost's own, to
+// see what studyhost makes of a platform DLL that claims it).
+#ifndef SC_DLL_VERSION
 #define SC_DLL_VERSION 1977
+#endif
 
 #ifdef _WIN32
 #define SCDLLEXPORT extern "C" __declspec(dllexport)
@@ -36,13 +40,7 @@
 #ifdef _WIN32
 // As in the platform's SDK, the colour type and the text-format flags are
 // the system's.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "host/windows_system.h"
 #else
 using COLORREF = std::uint32_t;
 

@@ -1,0 +1,12 @@
+// The Windows system header, without its rarely used parts and without the
+// min and max macros that would break std::min and std::max. Included only
+// by Windows builds.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
