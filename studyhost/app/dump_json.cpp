@@ -64,18 +64,21 @@ json input_json(const StudyInstance& instance, std::int32_t index) {
   return item;
 }
 
-json subgraph_json(StudyInstance& instance, std::int32_t index) {
+json subgraph_json(StudyInstance& instance, std::int32_t index, bool with_values) {
   const host::SubgraphSlot& slot = instance.subgraph(index);
-  json values = json::array();
-  for (const float v : instance.subgraph_values(index)) values.push_back(float_json(v));
-  return {{"index", index},
-          {"name", host::text_of(slot.name)},
-          {"label", host::text_of(slot.short_label)},
-          {"color", slot.primary_color},
-          {"line_style", slot.line_style},
-          {"line_width", slot.line_width},
-          {"draw_style", slot.draw_style},
-          {"values", std::move(values)}};
+  json item = {{"index", index},
+               {"name", host::text_of(slot.name)},
+               {"label", host::text_of(slot.short_label)},
+               {"color", slot.primary_color},
+               {"line_style", slot.line_style},
+               {"line_width", slot.line_width},
+               {"draw_style", slot.draw_style}};
+  if (with_values) {
+    json values = json::array();
+    for (const float v : instance.subgraph_values(index)) values.push_back(float_json(v));
+    item["values"] = std::move(values);
+  }
+  return item;
 }
 
 }  // namespace
@@ -109,7 +112,7 @@ json drawing_json(const DrawingState& d) {
   return item;
 }
 
-json dump_study(const Host& host, StudyInstance& instance) {
+json dump_study(const Host& host, StudyInstance& instance, bool values) {
   const StudyLibrary& library = instance.library();
   json dump;
   dump["study"] = {{"name", host::text_of(instance.record().study_name)},
@@ -125,7 +128,7 @@ json dump_study(const Host& host, StudyInstance& instance) {
 
   json subgraphs = json::array();
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    if (instance.subgraph_listed(i)) subgraphs.push_back(subgraph_json(instance, i));
+    if (instance.subgraph_listed(i)) subgraphs.push_back(subgraph_json(instance, i, values));
   }
   dump["subgraphs"] = std::move(subgraphs);
 

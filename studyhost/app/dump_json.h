@@ -21,7 +21,8 @@ nlohmann::ordered_json drawing_json(const DrawingState& drawing);
 // "requests"}: the study's drawings, listed subgraphs with one value per bar,
 // declared inputs, menu entries, message log and requested URLs. The API key
 // shows as *** wherever it would appear.
-nlohmann::ordered_json dump_study(const Host& host, StudyInstance& instance);
+// Without `values` each subgraph leaves out its values per bar.
+nlohmann::ordered_json dump_study(const Host& host, StudyInstance& instance, bool values = true);
 
 // Writes the JSON to `path`; false with one line in `error` when it cannot.
 bool write_json_file(const std::string& path, const nlohmann::ordered_json& json,

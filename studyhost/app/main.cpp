@@ -4,6 +4,7 @@
 
 #include "studyhost/app/commands.h"
 #include "studyhost/lib/renderer.h"
+#include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
 
 namespace {
@@ -106,6 +107,44 @@ int main(int argc, char** argv) {
   validate_cmd->add_flag("--in-process", validate.in_process,
                          "Run the tests in this process, for a debugger");
 
+  studyhost::soak::SoakOptions soak;
+  long long soak_timeout_ms = soak.transfer_timeout.count();
+  long long soak_watchdog_s = soak.step_watchdog.count();
+  auto* soak_cmd = app.add_subcommand(
+      "soak",
+      "A long live session of K instances of each study on one chart against a level data "
+      "service with faults: bars one at a time, a user's changes, then the service heals and "
+      "every instance must match a clean session");
+  soak_cmd->add_option("LIBRARY", soak.libraries,
+                       "Study libraries (default: both studies of this build)");
+  soak_cmd->add_option("--bars", soak.bars, "Bars CSV (default: the bundled sample bars)");
+  soak_cmd->add_option("--service", soak.service,
+                       "Folder of responses the faulty service answers from (default: the "
+                       "bundled ones)");
+  soak_cmd->add_option("--instances", soak.instances, "Instances of each study (default 2)");
+  auto* soak_seed = soak_cmd->add_option(
+      "--seed", soak.seed, "Seed of everything random (default: a fresh one, printed)");
+  soak_cmd->add_option("--faults", soak.faults,
+                       "kind=probability,... of http500, http401, drop, slow, truncated, "
+                       "garbage, zerobyte, delay; all=P for every kind (default: all, 0.03 each)");
+  soak_cmd->add_option("--max-bars", soak.max_bars, "Use only the first N bars (default: all)");
+  soak_cmd->add_option("--start-bars", soak.start_bars,
+                       "Bars on the chart before the replay starts (default 100)");
+  soak_cmd->add_option("--max-updates", soak.max_updates,
+                       "Updates of the last bar per new bar, at most (default 3)");
+  soak_cmd->add_option("--action-every", soak.action_every,
+                       "Steps between a user's actions, on average (default 40)");
+  soak_cmd->add_option("--transfer-timeout", soak_timeout_ms,
+                       "The transport's time-outs in ms, which a slow body outlasts (default 500)");
+  soak_cmd->add_option("--step-watchdog", soak_watchdog_s,
+                       "Seconds a step may take before it is a hang (default 60)");
+  soak_cmd->add_option("--symbols", soak.symbols,
+                       "Symbols the user switches between, the first where it starts and ends "
+                       "(default ES NQ)");
+  soak_cmd->add_flag("--json", soak.json, "Write the report as JSON");
+  soak_cmd->add_flag("--in-process", soak.in_process,
+                     "Run the session in this process, for a debugger");
+
   CLI11_PARSE(app, argc, argv);
 
   auto wait_of = [](double seconds) {
@@ -130,6 +169,16 @@ int main(int argc, char** argv) {
       return demo_command(demo, std::cout, std::cerr);
     }
     if (*serve_cmd) return serve_levels_command(serve, std::cerr);
+    if (*soak_cmd) {
+      soak.seed_given = soak_seed->count() > 0;
+      soak.transfer_timeout = std::chrono::milliseconds(soak_timeout_ms);
+      if (soak_watchdog_s < 1 || soak_watchdog_s > 86400) {
+        std::cerr << "studyhost: --step-watchdog must be from 1 to 86400 seconds\n";
+        return 1;
+      }
+      soak.step_watchdog = std::chrono::seconds(soak_watchdog_s);
+      return studyhost::soak::soak_command(soak, std::cout, std::cerr);
+    }
     if (*validate_cmd) {
       validate.seed_given = seed_option->count() > 0;
       return studyhost::validate::run_validate(validate);

@@ -1,0 +1,53 @@
+// The soak session, as its child process runs it: set-up, the replay of the
+// bars with the user's actions and the network's whims, healing, and the
+// comparison with clean sessions. Every check names the step it failed at.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "studyhost/lib/call_observer.h"
+#include "studyhost/soak/soak.h"
+#include "studyhost/validate/child_process.h"
+
+namespace studyhost::soak {
+
+class SoakRun {
+ public:
+  // `progress` (may be null) is told of every step, for the watchdog.
+  SoakRun(const SoakOptions& options, validate::ChildProgress* progress);
+  ~SoakRun();
+  SoakRun(const SoakRun&) = delete;
+  SoakRun& operator=(const SoakRun&) = delete;
+
+  SoakReport run();
+
+ private:
+  struct Session;
+  struct Soaked;
+  using Rng = std::mt19937_64;
+
+  bool set_up();
+  void begin_step(const std::string& what);
+  void fail(const std::string& kind, const std::string& detail);
+  Soaked* soaked_by_id(std::int32_t id);
+  void observe(const HostCall& call);
+  void full_recalculation();
+  void replay(Rng& rng);
+  void user_action(Rng& rng);
+  void after_step(Rng& rng);
+  void network(Rng& rng);
+  void check_log();
+  void check_held();
+  void check_memory();
+  std::size_t memory_now(bool& heap) const;
+  void heal_and_compare();
+
+  const SoakOptions& options_;
+  validate::ChildProgress* progress_;
+  std::unique_ptr<Session> s_;
+};
+
+}  // namespace studyhost::soak
