@@ -1,6 +1,8 @@
 // The soak session, as its child process runs it: set-up, the replay of the
 // bars with the user's actions and the network's whims, healing, and the
 // comparison with clean sessions. Every check names the step it failed at.
+// soak_run.cpp holds the set-up and the end, soak_run_replay.cpp the replay
+// and soak_run_checks.cpp the checks; soak_run_session.h is what they share.
 #pragma once
 
 #include <cstdint>
