@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -15,10 +14,10 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
-#include <unordered_map>
 
 #include "levelclient/level_request.h"
 #include "studyhost/lib/host_constants.h"
+#include "studyhost/lib/mock_service_faults.h"
 
 namespace studyhost {
 
@@ -27,35 +26,15 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kHost = "127.0.0.1";
-// With the charset named the server sends bodies uncompressed: it compresses
-// only the bare type, and for a client that accepts brotli that took about
-// 50 ms a response, far more than it saves on 127.0.0.1.
-constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr const char* kInvalidKey = R"({"message":"Invalid API key"})";
 constexpr const char* kNoData = R"({"message":"No data"})";
 constexpr const char* kBadRequest = R"({"message":"Bad request"})";
 constexpr const char* kNotFound = R"({"message":"Not found"})";
 constexpr const char* kServerError = R"({"message":"Server error"})";
-constexpr const char* kHtml = "text/html; charset=utf-8";
-// Names the fault an answer carries, for a person reading the exchange; it
-// also tells the error handler that a body yet to come is on its way.
-constexpr const char* kFaultHeader = "X-Level-Service-Fault";
-constexpr const char* kServerErrorPage =
-    "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
-    "<body><h1>Internal Server Error</h1><p>The server encountered an internal error and was "
-    "unable to complete your request.</p></body></html>\n";
-// Targets whose requests are counted, at most; past it the counts start
-// again, so a client that never repeats a target cannot grow the service.
-constexpr std::size_t kMaxCountedTargets = 4096;
-// A slow body arrives in this many pieces, spread over its time.
-constexpr int kSlowPieces = 10;
-constexpr std::size_t kShortestGarbage = 16;
-constexpr std::size_t kLongestGarbage = 2048;
 
-struct Answer {
-  int status;
-  std::string body;
-};
+using mock_service::Answer;
+using mock_service::kFaultHeader;
+using mock_service::kJson;
 
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -133,26 +112,6 @@ bool single_param(const httplib::Request& req, const char* name, std::string* va
   return !value->empty();
 }
 
-// A text as a JSON string's contents.
-std::string json_escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-      out.push_back(c);
-    } else if (byte < 0x20) {
-      out += "\\u00";
-      out.push_back(kHex[byte >> 4]);
-      out.push_back(kHex[byte & 0x0F]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 bool read_file(const fs::path& path, std::string* content) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return false;
@@ -174,111 +133,10 @@ struct MockLevelService::State {
   std::atomic<bool> listener_done{false};
   int port = 0;
 
-  // The fault plan and what was answered, under fault_mutex.
-  mutable std::mutex fault_mutex;
-  FaultPlan faults;
-  std::unordered_map<std::string, std::uint64_t> seen;  // requests so far, by target
-  ServiceCounts counts;
-  // Slow and delayed answers wait on this, so stop() need not wait them out.
-  std::mutex wait_mutex;
-  std::condition_variable wake;
-  bool stopping = false;
-
-  // The fault for this request, with the plan it came from.
-  ServiceFault next_fault(const std::string& target, FaultPlan& plan, std::uint64_t& nth) {
-    std::lock_guard lock(fault_mutex);
-    plan = faults;
-    ++counts.requests;
-    if (!plan.any()) return ServiceFault::kNone;
-    if (seen.size() >= kMaxCountedTargets && seen.find(target) == seen.end()) seen.clear();
-    nth = seen[target]++;
-    const ServiceFault fault = choose_fault(plan, target, nth);
-    if (fault != ServiceFault::kNone) ++counts.faults[static_cast<std::size_t>(fault)];
-    return fault;
-  }
-
-  // Waits `time`, or less when the service stops; false when it stopped.
-  bool pause(std::chrono::milliseconds time) {
-    std::unique_lock lock(wait_mutex);
-    return !wake.wait_for(lock, time, [this] { return stopping; });
-  }
-
-  void answer_with_fault(const httplib::Request& req, httplib::Response& res, Answer a,
-                         ServiceFault fault, const FaultPlan& plan, std::uint64_t nth) {
-    res.status = a.status;
-    if (fault != ServiceFault::kNone) res.set_header(kFaultHeader, fault_name(fault));
-    const auto draw = [&](std::uint64_t n) { return fault_draw(plan, req.target, nth, n); };
-    switch (fault) {
-      case ServiceFault::kHttp500:
-        res.status = 500;
-        res.set_content(kServerErrorPage, kHtml);
-        return;
-      case ServiceFault::kHttp401: {
-        // A service that repeats the key it refused, as some do.
-        const std::string key = req.get_param_value_count(kSecretParameter) > 0
-                                    ? req.get_param_value(kSecretParameter)
-                                    : std::string();
-        res.status = 401;
-        res.set_content(R"({"message":"Invalid API key )" + json_escaped(key) + R"("})", kJson);
-        return;
-      }
-      case ServiceFault::kDrop: {
-        // The length promised is the whole body's; half of it is sent.
-        auto body = std::make_shared<std::string>(std::move(a.body));
-        const std::size_t half = std::max<std::size_t>(body->size() / 2, 1);
-        res.set_content_provider(
-            body->size(), kJson,
-            [body, half](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-              if (offset >= half) return false;
-              return sink.write(body->data() + offset, half - offset);
-            });
-        return;
-      }
-      case ServiceFault::kSlow: {
-        auto body = std::make_shared<std::string>(std::move(a.body));
-        const auto gap = plan.slow_body() / kSlowPieces;
-        const std::size_t piece = std::max<std::size_t>(body->size() / kSlowPieces, 1);
-        res.set_content_provider(
-            body->size(), kJson,
-            [this, body, gap, piece](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-              if (!pause(gap)) return false;
-              const std::size_t n = std::min(piece, body->size() - offset);
-              return sink.write(body->data() + offset, n);
-            });
-        return;
-      }
-      case ServiceFault::kTruncated:
-        if (a.body.size() > 1) a.body.resize(1 + draw(1) % (a.body.size() - 1));
-        res.set_content(std::move(a.body), kJson);
-        return;
-      case ServiceFault::kGarbage: {
-        // Bytes from 1 to 255 (a zero byte is a fault of its own) that no
-        // JSON reader takes: a JSON text cannot start with 0xFF.
-        std::string garbage(kShortestGarbage + draw(1) % (kLongestGarbage - kShortestGarbage),
-                            '\0');
-        std::uint64_t bits = 0;
-        for (std::size_t i = 0; i < garbage.size(); ++i) {
-          if (i % 8 == 0) bits = draw(2 + i / 8);
-          garbage[i] = static_cast<char>(1 + (bits & 0xFF) % 255);
-          bits >>= 8;
-        }
-        garbage[0] = static_cast<char>(0xFF);
-        res.status = 200;
-        res.set_content(std::move(garbage), kJson);
-        return;
-      }
-      case ServiceFault::kZeroByte:
-        res.set_content(std::string(1, '\0') + a.body, kJson);
-        return;
-      case ServiceFault::kDelay:
-        pause(plan.delay());
-        res.set_content(std::move(a.body), kJson);
-        return;
-      case ServiceFault::kNone:
-        break;
-    }
-    res.set_content(std::move(a.body), kJson);
-  }
+  // The fault plan and what was answered under it; where slow and delayed
+  // answers wait.
+  mock_service::FaultDealer faults;
+  mock_service::FaultWaits waits;
 
   Answer answer(const httplib::Request& req) const {
     std::string asset, symbol, timeframe, key;
@@ -342,20 +200,12 @@ void MockLevelService::set_log(LogSink sink) {
   state_->sink = std::move(sink);
 }
 
-std::uint64_t ServiceCounts::total_faults() const {
-  std::uint64_t total = 0;
-  for (const std::uint64_t n : faults) total += n;
-  return total;
-}
-
 void MockLevelService::set_faults(const FaultPlan& faults) {
-  std::lock_guard lock(state_->fault_mutex);
-  state_->faults = faults;
+  state_->faults.set_plan(faults);
 }
 
 ServiceCounts MockLevelService::counts() const {
-  std::lock_guard lock(state_->fault_mutex);
-  return state_->counts;
+  return state_->faults.counts();
 }
 
 bool MockLevelService::start(const std::string& dir, int port, std::optional<std::string> api_key,
@@ -386,10 +236,7 @@ bool MockLevelService::start(const MockServiceOptions& options, std::string* err
   s.dir = dir;
   s.api_key = options.api_key;
   set_faults(options.faults);
-  {
-    std::lock_guard lock(s.wait_mutex);
-    s.stopping = false;
-  }
+  s.waits.restart();
   auto server = std::make_unique<httplib::Server>();
   // Exclusive use of the port: the library's default would let a second
   // server share it, and requests would reach either one.
@@ -406,14 +253,9 @@ bool MockLevelService::start(const MockServiceOptions& options, std::string* err
     Answer a = s.answer(req);
     FaultPlan plan;
     std::uint64_t nth = 0;
-    const ServiceFault fault = s.next_fault(req.target, plan, nth);
-    s.log(req,
-          fault == ServiceFault::kHttp500   ? 500
-          : fault == ServiceFault::kHttp401 ? 401
-          : fault == ServiceFault::kGarbage ? 200
-                                            : a.status,
-          fault);
-    s.answer_with_fault(req, res, std::move(a), fault, plan, nth);
+    const ServiceFault fault = s.faults.next(req.target, plan, nth);
+    s.log(req, mock_service::fault_status(fault, a.status), fault);
+    mock_service::answer_with_fault(req, res, std::move(a), fault, plan, nth, s.waits);
   });
   // Everything else the server refuses (unknown paths, unreadable requests)
   // arrives here with no body yet.
@@ -478,11 +320,7 @@ void MockLevelService::wait_for_listener() const {
 void MockLevelService::stop() {
   State& s = *state_;
   if (!s.server) return;
-  {
-    std::lock_guard lock(s.wait_mutex);
-    s.stopping = true;
-  }
-  s.wake.notify_all();
+  s.waits.stop();
   if (s.listener.joinable()) {
     wait_for_listener();
     s.server->stop();
