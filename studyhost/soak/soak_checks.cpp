@@ -66,11 +66,13 @@ std::size_t peak_resident_bytes() {
   return 0;
 }
 
+// Counted by capacity, not size: an array that grows one bar at a time holds
+// up to twice what it uses, and that room is the chart's, not a leak.
 std::size_t chart_data_bytes(const Host& host) {
-  std::size_t bytes = host.bars().size() * (sizeof(Bar) + sizeof(std::int64_t));
+  std::size_t bytes = host.bars().capacity() * (sizeof(Bar) + sizeof(std::int64_t));
   for (StudyInstance* instance : host.instances()) {
     for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-      bytes += instance->subgraph_values(i).size() * sizeof(float);
+      bytes += instance->subgraph_values(i).capacity() * sizeof(float);
     }
   }
   for (const auto& [id, drawing] : host.drawings()) {
@@ -82,6 +84,7 @@ std::size_t chart_data_bytes(const Host& host) {
 std::size_t host_record_bytes(const Host& host) {
   std::size_t bytes = 0;
   for (const StudyInstance* instance : host.instances()) {
+    bytes += (instance->log().capacity() + instance->requests().capacity()) * sizeof(std::string);
     for (const std::string& line : instance->log()) bytes += line.capacity() + kLineOverhead;
     for (const std::string& url : instance->requests()) bytes += url.capacity() + kLineOverhead;
   }
