@@ -67,7 +67,7 @@ struct ServeLevelsOptions {
   std::string data_dir;
   int port = 8080;
   std::string api_key;  // empty: any key
-  std::string faults;   // a fault specification; empty: none
+  std::string faults;   // a fault list; empty: none
   std::uint64_t seed = 1;
   double client_timeout_seconds = static_cast<double>(kTotalTimeout.count());
 };

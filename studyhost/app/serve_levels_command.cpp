@@ -30,7 +30,7 @@ int serve_levels_command(const ServeLevelsOptions& options, std::ostream& err) {
   service.port = options.port;
   if (!options.api_key.empty()) service.api_key = options.api_key;
   std::string error;
-  if (!parse_fault_spec(options.faults, service.faults, error)) {
+  if (!parse_fault_list(options.faults, service.faults, error)) {
     err << "studyhost: " << error << '\n';
     return 1;
   }

@@ -72,17 +72,17 @@ std::chrono::milliseconds FaultPlan::delay() const {
   return std::min(client_timeout / 5, kLongestDelay);
 }
 
-bool parse_fault_spec(std::string_view spec, FaultPlan& plan, std::string& error) {
+bool parse_fault_list(std::string_view list, FaultPlan& plan, std::string& error) {
   std::array<double, kServiceFaultKinds> probability{};
-  spec = trimmed(spec);
-  if (spec.empty() || spec == "none") {
+  list = trimmed(list);
+  if (list.empty() || list == "none") {
     plan.probability = probability;
     return true;
   }
-  while (!spec.empty()) {
-    const std::size_t comma = spec.find(',');
-    const std::string_view item = trimmed(spec.substr(0, comma));
-    spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = trimmed(list.substr(0, comma));
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     if (item.empty()) {
       error = "--faults: an empty item between commas";
       return false;
@@ -123,7 +123,7 @@ bool parse_fault_spec(std::string_view spec, FaultPlan& plan, std::string& error
   return true;
 }
 
-std::string fault_spec_text(const FaultPlan& plan) {
+std::string fault_list_text(const FaultPlan& plan) {
   std::string text;
   for (std::size_t i = 0; i < kServiceFaultKinds; ++i) {
     if (plan.probability[i] <= 0.0) continue;

@@ -42,7 +42,7 @@ enum class ServiceFault : std::uint8_t {
 
 inline constexpr std::size_t kServiceFaultKinds = 8;
 
-// "http500", "http401", ... as a fault specification names them; "none".
+// "http500", "http401", ... as a fault list names them; "none".
 const char* fault_name(ServiceFault fault);
 
 struct FaultPlan {
@@ -67,12 +67,12 @@ inline constexpr double kDefaultFaultProbability = 0.03;
 // Reads "kind=P,kind=P,..." into plan.probability (the seed and time-out stay
 // as they are). "all=P" gives every kind P, "all" alone every kind
 // kDefaultFaultProbability, a later item overrides an earlier one; "none" or
-// an empty text is no fault. On a bad specification returns false with one
+// an empty text is no fault. On a bad list returns false with one
 // line in `error` naming the problem.
-bool parse_fault_spec(std::string_view spec, FaultPlan& plan, std::string& error);
+bool parse_fault_list(std::string_view list, FaultPlan& plan, std::string& error);
 
-// The plan's probabilities as a specification ("none" without faults).
-std::string fault_spec_text(const FaultPlan& plan);
+// The plan's probabilities as a fault list ("none" without faults).
+std::string fault_list_text(const FaultPlan& plan);
 
 // The `draw`-th deterministic 64-bit number for the `nth` request (from 0)
 // for `target`: draw 0 chooses the fault, later draws shape it (where a body

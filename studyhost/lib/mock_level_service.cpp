@@ -367,7 +367,7 @@ int run_serve_levels(const MockServiceOptions& options, std::ostream& out, std::
     out << "Serving " << dir << " on http://" << kHost << ":" << service.port()
         << (options.api_key ? " (API key required)" : "");
     if (options.faults.any()) {
-      out << " with faults " << fault_spec_text(options.faults) << " (seed " << options.faults.seed
+      out << " with faults " << fault_list_text(options.faults) << " (seed " << options.faults.seed
           << ")";
     }
     out << "; Ctrl-C stops" << std::endl;

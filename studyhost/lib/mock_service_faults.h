@@ -1,7 +1,7 @@
 // How the mock level data service misbehaves on purpose: which fault each
 // request gets, and what each fault kind makes of the answer the service
 // would have given. Only the service's own files include this; the plan
-// itself and its specification are in level_service_faults.h.
+// itself and its fault list are in level_service_faults.h.
 #pragma once
 
 #include <httplib.h>

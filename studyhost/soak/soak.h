@@ -42,7 +42,7 @@ struct SoakOptions {
   int instances = 2;             // of each library
   std::size_t max_bars = 0;      // use only the first N bars of the file (0: all)
   std::size_t start_bars = 100;  // the chart holds these when the session starts
-  std::string faults = "all";    // a fault specification
+  std::string faults = "all";    // a fault list
   // The transport's connect and total time-out; a slow body outlasts it.
   std::chrono::milliseconds transfer_timeout{500};
   std::size_t action_every = 40;  // steps between user actions, on average

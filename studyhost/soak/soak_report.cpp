@@ -243,7 +243,7 @@ std::string option_problem(const SoakOptions& o) {
   }
   FaultPlan plan;
   std::string error;
-  if (!parse_fault_spec(o.faults, plan, error)) return error;
+  if (!parse_fault_list(o.faults, plan, error)) return error;
   return {};
 }
 

@@ -73,13 +73,13 @@ bool SoakRun::set_up() {
 
   MockServiceOptions service;
   service.dir = options_.service;
-  if (!parse_fault_spec(options_.faults, service.faults, error)) {
+  if (!parse_fault_list(options_.faults, service.faults, error)) {
     fail("bad faults", error);
     return false;
   }
   service.faults.seed = options_.seed;
   service.faults.client_timeout = options_.transfer_timeout;
-  report.faults = fault_spec_text(service.faults);
+  report.faults = fault_list_text(service.faults);
   // The service's own log lines carry the key as sent unless it hides it.
   s_->faulty.set_log([this](const std::string& line) {
     if (s_->secrets.shown_in(line)) fail("the API key is shown in the service's log", "");

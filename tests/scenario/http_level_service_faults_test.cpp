@@ -1,5 +1,5 @@
-// The mock level data service misbehaving on purpose: how a fault
-// specification is read, what each fault does to a real client and that it
+// The mock level data service misbehaving on purpose: how a
+// fault list is read, what each fault does to a real client and that it
 // ends by itself, and that a seed fixes which request meets which fault.
 #include <gtest/gtest.h>
 
@@ -31,14 +31,14 @@ FaultPlan only(ServiceFault fault) {
   return plan;
 }
 
-TEST(LevelServiceFaults, SpecificationsAreReadOrRefusedInOneLine) {
+TEST(LevelServiceFaults, FaultListsAreReadOrRefusedInOneLine) {
   FaultPlan plan;
   std::string error;
-  ASSERT_TRUE(studyhost::parse_fault_spec("all, slow=0 ,http500=0.25", plan, error)) << error;
-  EXPECT_EQ(studyhost::fault_spec_text(plan),
+  ASSERT_TRUE(studyhost::parse_fault_list("all, slow=0 ,http500=0.25", plan, error)) << error;
+  EXPECT_EQ(studyhost::fault_list_text(plan),
             "http500=0.25,http401=0.03,drop=0.03,truncated=0.03,garbage=0.03,zerobyte=0.03,"
             "delay=0.03");
-  ASSERT_TRUE(studyhost::parse_fault_spec("none", plan, error));
+  ASSERT_TRUE(studyhost::parse_fault_list("none", plan, error));
   EXPECT_FALSE(plan.any());
 
   const std::vector<std::pair<const char*, const char*>> refused = {
@@ -50,21 +50,21 @@ TEST(LevelServiceFaults, SpecificationsAreReadOrRefusedInOneLine) {
       {"drop=0.1,,slow=0.1", "empty item"},
       {"all=0.2", "add up to 1.6"},
   };
-  for (const auto& [spec, problem] : refused) {
+  for (const auto& [list, problem] : refused) {
     plan = only(ServiceFault::kDrop);
     error.clear();
-    EXPECT_FALSE(studyhost::parse_fault_spec(spec, plan, error)) << spec;
-    EXPECT_NE(error.find(problem), std::string::npos) << spec << ": " << error;
+    EXPECT_FALSE(studyhost::parse_fault_list(list, plan, error)) << list;
+    EXPECT_NE(error.find(problem), std::string::npos) << list << ": " << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_EQ(plan.probability[static_cast<std::size_t>(ServiceFault::kDrop)], 1.0)
-        << "a refused specification leaves the plan as it was";
+        << "a refused fault list leaves the plan as it was";
   }
 }
 
 TEST(LevelServiceFaults, TheSeedTargetAndCountAloneChooseTheFault) {
   FaultPlan plan;
   std::string error;
-  ASSERT_TRUE(studyhost::parse_fault_spec("all=0.1", plan, error));
+  ASSERT_TRUE(studyhost::parse_fault_list("all=0.1", plan, error));
   plan.seed = 7;
   std::vector<int> seen(studyhost::kServiceFaultKinds + 1, 0);
   std::vector<ServiceFault> first;
