@@ -129,7 +129,12 @@ std::string fault_list_text(const FaultPlan& plan) {
     if (plan.probability[i] <= 0.0) continue;
     char value[32];
     std::snprintf(value, sizeof value, "%g", plan.probability[i]);
-    text += (text.empty() ? "" : ",") + std::string(kNames[i]) + "=" + value;
+    // Appended piece by piece: GCC 12 at -O3 takes a chain of string sums
+    // here for overlapping copies (-Wrestrict), which they are not.
+    if (!text.empty()) text += ',';
+    text += kNames[i];
+    text += '=';
+    text += value;
   }
   return text.empty() ? "none" : text;
 }
