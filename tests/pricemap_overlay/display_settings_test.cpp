@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "pricemap_overlay/display_settings.h"
 #include "level_lines_chart.h"
+#include "pricemap_overlay/display_settings.h"
 
 namespace pricemap {
 namespace {

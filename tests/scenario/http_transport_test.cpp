@@ -6,9 +6,9 @@
 #include <future>
 #include <string>
 
+#include "http_fixture.h"
 #include "studyhost/lib/curl_transport.h"
 #include "studyhost/lib/mock_level_service.h"
-#include "http_fixture.h"
 
 namespace {
 
