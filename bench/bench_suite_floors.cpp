@@ -4,6 +4,7 @@
 #include <array>
 
 #include "bench_suite_fixtures.h"
+#include "host/host_string.h"
 
 namespace bench_suite {
 namespace {
@@ -17,6 +18,7 @@ constexpr std::array<float, kLevelValues> kLevels = {
 
 void level_values_study(host::StudyInterface* sc) {
   if (sc->defaults_call != 0) {
+    host::assign(sc->study_name, "Level Values Floor");
     sc->auto_loop = 1;
     return;
   }
@@ -33,6 +35,7 @@ constexpr std::int32_t kPeriodOutputs = 20;
 
 void period_outputs_study(host::StudyInterface* sc) {
   if (sc->defaults_call != 0) {
+    host::assign(sc->study_name, "Period Outputs Floor");
     sc->auto_loop = 0;
     return;
   }
