@@ -20,7 +20,9 @@ constexpr std::size_t kDrawingOverhead = 64;
 constexpr std::size_t kLineOverhead = 32;
 
 // A key as a URL's query carries it: every byte but A-Z a-z 0-9 - . _ ~ as
-// %XX, as a client must send it.
+// %XX, as a client must send it. Written here on its own rather than taken
+// from the client, so the watch still finds the key as sent if the client's
+// encoding ever goes wrong.
 std::string url_encoded(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
