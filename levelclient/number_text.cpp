@@ -83,7 +83,8 @@ IntRead read_int(std::string_view text, std::size_t pos) {
   return result;
 }
 
-double read_decimal(std::string_view text) {
+DecimalRead read_decimal(std::string_view text) {
+  const DecimalRead none{false, 0.0, 0};
   std::size_t pos = 0;
   while (pos < text.size() && is_c_space(text[pos])) ++pos;
   bool negative = false;
@@ -92,17 +93,18 @@ double read_decimal(std::string_view text) {
     ++pos;
   }
   // from_chars takes a sign of its own; a second sign is no number.
-  if (pos >= text.size() || text[pos] == '+' || text[pos] == '-') return 0.0;
+  if (pos >= text.size() || text[pos] == '+' || text[pos] == '-') return none;
   const char* first = text.data() + pos;
   const char* last = text.data() + text.size();
   double value = 0.0;
   const std::from_chars_result read = std::from_chars(first, last, value);
-  if (read.ec == std::errc::invalid_argument) return 0.0;
+  if (read.ec == std::errc::invalid_argument) return none;
   if (read.ec == std::errc::result_out_of_range) {
     const std::string_view number(first, static_cast<std::size_t>(read.ptr - first));
     value = exceeds_one(number) ? std::numeric_limits<double>::infinity() : 0.0;
   }
-  return negative ? -value : value;
+  const auto end = static_cast<std::size_t>(read.ptr - text.data());
+  return DecimalRead{true, negative ? -value : value, end};
 }
 
 float narrow_to_float(double value) {

@@ -26,11 +26,17 @@ struct IntRead {
 // sign, then decimal digits.
 IntRead read_int(std::string_view text, std::size_t pos);
 
+struct DecimalRead {
+  bool ok;          // a number was read
+  double value;     // 0 when none was
+  std::size_t end;  // position after the number read
+};
+
 // The text read as a decimal number: leading white space skipped, reading
-// stops at the first character that does not fit, no number gives 0. A number
-// beyond the range of a double gives the signed infinity, one too small for it
-// gives zero.
-double read_decimal(std::string_view text);
+// stops at the first character that does not fit, no number gives 0 and not
+// ok. A number beyond the range of a double gives the signed infinity, one
+// too small for it gives zero.
+DecimalRead read_decimal(std::string_view text);
 
 // A double narrowed to float with round-to-nearest, written out so that values
 // beyond the float range give the signed infinity instead of undefined

@@ -17,8 +17,34 @@ constexpr float kThirtySecond = 0.03125f;
 // The suffix after the dash is read into a 25-character buffer.
 constexpr std::size_t kMaxSuffixLength = 24;
 
+// A number directly followed by a comma and a digit is written with a
+// thousands separator ("1,234.00") or a decimal comma ("0,5"); read up to the
+// comma it would be a plainly wrong price.
+bool comma_and_digit_at(std::string_view text, std::size_t at) {
+  return at + 1 < text.size() && text[at] == ',' && text[at + 1] >= '0' && text[at + 1] <= '9';
+}
+
+struct Decimal {
+  bool number;  // a number was read
+  float value;  // 0 when none was
+};
+
+// The text as a C reader sees it, read as a decimal number.
+Decimal decimal_piece(std::string_view text) {
+  const std::string_view c = c_text(text);
+  const DecimalRead read = read_decimal(c);
+  if (read.ok && comma_and_digit_at(c, read.end)) {
+    throw RecordError("price text with a comma inside its number");
+  }
+  return Decimal{read.ok, narrow_to_float(read.value)};
+}
+
+// A text that is all decimal number; one in which no number can be read
+// ("N/A", "-", blanks) is missing data, not a price of 0.
 float decimal_float(std::string_view text) {
-  return narrow_to_float(read_decimal(c_text(text)));
+  const Decimal read = decimal_piece(text);
+  if (!read.number) throw RecordError("price text holds no number");
+  return read.value;
 }
 
 // Hands each trimmed, non-empty piece of `text` between delimiters to
@@ -41,25 +67,32 @@ void split_pieces(std::string_view text, char a, char b, Visit visit) {
 }
 
 // "W N/D" or "N/D"; any other count of pieces, or a denominator that is not
-// positive, gives 0.
+// positive, gives 0. A piece without a number reads as 0, but a text none of
+// whose pieces holds a number ("N/A", "/") cannot be read.
 float fraction_value(std::string_view text) {
-  std::string pieces[3];
+  float values[3] = {0.0f, 0.0f, 0.0f};
   std::size_t count = 0;
+  bool any_number = false;
   split_pieces(text, ' ', '/', [&](std::string& piece) {
-    if (count < 3) pieces[count] = std::move(piece);
+    const Decimal read = decimal_piece(piece);
+    if (count < 3) values[count] = read.value;
+    any_number = any_number || read.number;
     ++count;
-    return count <= 3;
+    // Past three pieces the value is 0 either way; only whether the text
+    // holds a number at all is still open.
+    return count <= 3 || !any_number;
   });
+  if (!any_number) throw RecordError("price text holds no number");
   float whole = 0.0f;
   float numerator = 0.0f;
   float denominator = 0.0f;
   if (count == 3) {
-    whole = decimal_float(pieces[0]);
-    numerator = decimal_float(pieces[1]);
-    denominator = decimal_float(pieces[2]);
+    whole = values[0];
+    numerator = values[1];
+    denominator = values[2];
   } else if (count == 2) {
-    numerator = decimal_float(pieces[0]);
-    denominator = decimal_float(pieces[1]);
+    numerator = values[0];
+    denominator = values[1];
   } else {
     return 0.0f;
   }
@@ -72,9 +105,12 @@ float fraction_value(std::string_view text) {
 // start with a digit.
 std::int32_t leading_digits(std::string_view suffix) {
   std::int32_t n = 0;
-  for (const char c : suffix) {
-    if (c < '0' || c > '9') break;
-    n = n * 10 + (c - '0');
+  std::size_t i = 0;
+  for (; i < suffix.size() && suffix[i] >= '0' && suffix[i] <= '9'; ++i) {
+    n = n * 10 + (suffix[i] - '0');
+  }
+  if (i > 0 && comma_and_digit_at(suffix, i)) {
+    throw RecordError("price text with a comma inside its number");
   }
   return n;
 }

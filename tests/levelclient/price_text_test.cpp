@@ -23,9 +23,12 @@ TEST(PriceText, DecimalTextsReadLikeTheCLibraryNarrowedToFloat) {
   EXPECT_EQ(bits(price("+7")), bits(7.0f));
   EXPECT_EQ(bits(price("1e-5")), bits(static_cast<float>(1e-5)));
   EXPECT_EQ(bits(price(".5")), bits(0.5f));
-  EXPECT_EQ(bits(price("abc")), bits(0.0f));
-  EXPECT_EQ(bits(price("--5")), bits(0.0f));
-  EXPECT_EQ(bits(price("   ")), bits(0.0f));
+  EXPECT_EQ(bits(price("0")), bits(0.0f));
+  EXPECT_EQ(bits(price("0.00")), bits(0.0f));
+  EXPECT_EQ(bits(price("-0")), bits(-0.0f));
+  // A comma not followed by a digit ends the number as any other character.
+  EXPECT_EQ(bits(price("1,")), bits(1.0f));
+  EXPECT_EQ(bits(price("1, 2")), bits(1.0f));
 }
 
 TEST(PriceText, FractionsGiveNumeratorOverDenominatorPlusWhole) {
@@ -38,8 +41,11 @@ TEST(PriceText, FractionsGiveNumeratorOverDenominatorPlusWhole) {
   EXPECT_EQ(bits(price("1/0")), bits(0.0f));
   EXPECT_EQ(bits(price("1/-2")), bits(0.0f));
   EXPECT_EQ(bits(price("1 2 3/4")), bits(0.0f));
-  EXPECT_EQ(bits(price("/")), bits(0.0f));
   EXPECT_EQ(bits(price("7/")), bits(0.0f));
+  // A piece without a number reads as 0 while the text holds a number.
+  EXPECT_EQ(bits(price("1/x")), bits(0.0f));
+  EXPECT_EQ(bits(price("x 1/2")), bits(0.5f));
+  EXPECT_EQ(bits(price("a/b/c/d/5")), bits(0.0f));
 }
 
 TEST(PriceText, DashSuffixOfOneCharacterIsQuartersInEighths) {
@@ -73,7 +79,7 @@ TEST(PriceText, DashThatIsNoSeparatorFallsBackToTheDecimalReading) {
   EXPECT_EQ(bits(price("110-  ")), bits(110.0f));
   EXPECT_EQ(bits(price("2.5e-1")), bits(0.25f));
   EXPECT_EQ(bits(price("  -1.5")), bits(-1.5f));
-  EXPECT_EQ(bits(price("abc-16")), bits(0.0f));
+  EXPECT_EQ(bits(price("110-ab")), bits(110.0f));
 }
 
 TEST(PriceText, WholePartIsRoundedToFloatBeforeTheFractionIsAdded) {
@@ -84,6 +90,20 @@ TEST(PriceText, WholePartIsRoundedToFloatBeforeTheFractionIsAdded) {
 
 TEST(PriceText, EmptyTextIsARecordError) {
   EXPECT_THROW(price(""), RecordError);
+}
+
+// "N/A", "abc" and "-" were read as levels at 0, and "1,234.00" as 1: missing
+// data and a thousands separator shown as prices.
+TEST(PriceText, TextsWithoutANumberOrWithACommaInsideANumberAreARecordError) {
+  for (const char* text : {"N/A", "abc", "-", "--5", "   ", "/", " / ", "a/b/c/d", "abc-16",
+                           "1,234.00", "98,765.00", "0,5", "1 1,5/2", "1,110-16", "110-1,5"}) {
+    EXPECT_THROW(price(text), RecordError) << text;
+  }
+  // What a C reader sees ends at a zero byte.
+  EXPECT_THROW(price(std::string("\0"
+                                 "5",
+                                 2)),
+               RecordError);
 }
 
 TEST(PriceText, NumbersThatAreNoFiniteFloatAreARecordError) {

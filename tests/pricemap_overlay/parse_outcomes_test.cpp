@@ -57,6 +57,11 @@ std::vector<Outcome> outcomes() {
       {"NanVarText", price_map_body({with(kGood, "VAR", "nan")}), kError, true},
       {"LevelBeyondFloat", price_map_body({with(kGood, "DT1", "1e39")}), kError, true},
       {"FractionBeyondFloat", price_map_body({with(kGood, "AD", "3e38 3e38/0.5")}), kError, true},
+      // Read as levels at 0, and a thousands separator as a decimal end ("1").
+      {"LevelWithoutANumber", price_map_body({with(kGood, "UT1", "N/A")}), kError, true},
+      {"LevelOfADash", price_map_body({with(kGood, "DIR", "-")}), kError, true},
+      {"LevelWithThousandsSeparator", price_map_body({with(kGood, "UP", "1,234.00")}), kError,
+       true},
       {"NameNotText", price_map_body({with(kGood, "Name", nullptr)}), kError, true},
       {"DateNotText", price_map_body({with(kGood, "Date", 20240315)}), kError, true},
       {"OutOfOrderDatesNameTheLatest",

@@ -90,6 +90,21 @@ TEST_F(DownloadCycle, FetchesTheFiveTimeframesOneAtATimeInOrder) {
   expect_levels(16, {150, 50, 97, 100}, times.front(), times.back() + 1);
 }
 
+// A High of "N/A" gave PDH 0 and PDM at half the low, drawn with the status
+// of success; "1,234.00" gave 1.
+TEST_F(DownloadCycle, APriceWithoutANumberOrWithAThousandsSeparatorFailsTheRead) {
+  for (const char* high : {"N/A", "1,234.00"}) {
+    session.answer("D", period_body("2025-10-08", high, "90", "101"));
+    session.host->full_recalculation();
+    session.settle();
+    EXPECT_EQ(session.requested().back(), "D") << high;
+    ASSERT_NE(session.status(), nullptr);
+    EXPECT_EQ(session.status()->text, "Error parsing data") << high;
+    EXPECT_EQ(session.study->log().back(), "Error parsing data") << high;
+    expect_nothing_written(0, 3);
+  }
+}
+
 TEST_F(DownloadCycle, NothingEnabledRequestsNothingAndWritesNothing) {
   enable_only(-1);
   session.host->full_recalculation();
