@@ -12,8 +12,9 @@
 // session runs in a child process with a watchdog on every step), no request
 // that never ends, memory flat beyond what the growing chart itself needs,
 // drawings, menu entries and host strings no more than a clean session
-// holds, at most one message-log line per request from the study and one
-// per failed transfer from the host, the API key (as typed and as sent)
+// holds, at most one message-log line from the study per response it read
+// or full recalculation it was given and one per failed transfer from the
+// host, the API key (as typed and as sent)
 // nowhere in any output, and at the end every instance identical to a clean
 // session on the same bars and inputs.
 //
@@ -48,7 +49,7 @@ struct SoakOptions {
   std::size_t action_every = 40;  // steps between user actions, on average
   int max_updates = 3;            // updates of the last bar per new bar, at most
   // A step still running after this long is a hang (four times as long in a
-  // sanitizer build).
+  // sanitizer build); it must be longer than longest_transfer_wait.
   std::chrono::seconds step_watchdog{60};
   std::vector<std::string> symbols = {"ES",
                                       "NQ"};  // the first is where the session starts and ends
@@ -111,6 +112,10 @@ struct SoakReport {
   bool passed() const { return failures.empty() && compared; }
   std::uint64_t total_faults() const;
 };
+
+// The longest a step may wait for a transfer to end before the soak calls it
+// a request that never ends: twice the transfer time-out and a grace.
+std::chrono::milliseconds longest_transfer_wait(const SoakOptions& options);
 
 // The API key instance `n` (from 0, over every library) types: long enough to
 // be watched for, and with characters that percent-encoding changes, so the

@@ -237,6 +237,14 @@ std::string option_problem(const SoakOptions& o) {
   if (o.transfer_timeout.count() < 50 || o.transfer_timeout.count() > 60000) {
     return "--transfer-timeout must be from 50 to 60000 ms";
   }
+  // A step that waits for a slow transfer would otherwise be reported as a
+  // hang, where the soak knows it for a request that never ends.
+  const std::chrono::milliseconds wait = longest_transfer_wait(o);
+  if (o.step_watchdog <= wait) {
+    return "--step-watchdog must be longer than a step may wait for a transfer: more than " +
+           std::to_string(wait.count()) + " ms with --transfer-timeout " +
+           std::to_string(o.transfer_timeout.count()) + " ms";
+  }
   if (o.symbols.empty()) return "--symbols needs at least one symbol";
   for (const std::string& symbol : o.symbols) {
     if (symbol.empty()) return "--symbols must not hold an empty symbol";
@@ -253,6 +261,13 @@ std::uint64_t SoakReport::total_faults() const {
   std::uint64_t total = 0;
   for (const std::uint64_t n : faults_by_kind) total += n;
   return total;
+}
+
+std::chrono::milliseconds longest_transfer_wait(const SoakOptions& options) {
+  // A transfer ends within the transport's time-outs; this much later it is a
+  // request that never ends.
+  constexpr std::chrono::milliseconds kTransferGrace{2000};
+  return 2 * options.transfer_timeout + kTransferGrace;
 }
 
 std::string soak_key(std::size_t n) {

@@ -17,9 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A transfer ends within the transport's time-outs; this much later it is a
-// request that never ends.
-constexpr std::chrono::milliseconds kTransferGrace{2000};
 // A clean session's downloads, and the last ones, may take this long.
 constexpr std::chrono::milliseconds kSettleWait{60000};
 
@@ -102,7 +99,7 @@ bool SoakRun::set_up() {
   CurlTransportOptions clean;
   clean.service_base = "http://127.0.0.1:" + std::to_string(s_->clean_service.port());
   s_->clean = std::make_unique<CurlTransport>(clean);
-  s_->transfer_limit = 2 * options_.transfer_timeout + kTransferGrace;
+  s_->transfer_limit = longest_transfer_wait(options_);
 
   // The most each study holds in a clean session on the whole chart.
   for (std::size_t i = 0; i < s_->libraries.size(); ++i) {

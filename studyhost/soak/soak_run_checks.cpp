@@ -45,6 +45,14 @@ void SoakRun::observe(const HostCall& call) {
   if (soaked == nullptr) return;
   if (call.operation == "add_log") {
     ++soaked->study_lines;
+  } else if (call.operation == "study_call") {
+    // A full recalculation starts with bar 0, or with the one call a study
+    // without per-bar calling gets from bar 0.
+    const host::StudyInterface& r = soaked->study->record();
+    if (r.defaults_call == 0 && r.last_call == 0 && r.first_bar_to_update == 0 &&
+        (r.auto_loop == 0 || r.current_index == 0)) {
+      ++soaked->full_recalculations;
+    }
   } else if (call.operation == "http_request") {
     if (call.result == "1") soaked->request_started = Clock::now();
   } else if (call.operation == "use_drawing") {
@@ -68,14 +76,16 @@ void SoakRun::check_log() {
       if (s_->secrets.shown_in(line)) fail("the API key is shown in the message log", "");
       if (line.rfind(kHttpFailureLogPrefix, 0) == 0) ++s.host_lines;
     }
-    // Every response a study reads may give one status line; a refused or
-    // unread request gives none.
+    // Every response a study reads may give one status line, and so may
+    // every full recalculation, where a request may be refused or never sent
+    // (a Symbol too long for the URL); an unread response gives none.
     HttpSlot& http = s.study->http();
     const std::size_t responses = s.study->requests().size() - (http.pending() ? 1 : 0);
-    if (s.study_lines > responses) {
-      fail("more message-log lines than requests",
+    if (s.study_lines > responses + s.full_recalculations) {
+      fail("more message-log lines than responses and full recalculations",
            "instance " + std::to_string(s.study->id()) + " wrote " + std::to_string(s.study_lines) +
-               " lines for " + std::to_string(responses) + " responses");
+               " lines for " + std::to_string(responses) + " responses and " +
+               std::to_string(s.full_recalculations) + " full recalculations");
     }
     const std::size_t failed = s_->counting->failures_with(s.key_sent);
     if (s.host_lines > failed) {

@@ -78,6 +78,9 @@ struct SoakRun::Soaked {
   std::string key_sent;
   DrivenInputs driven;
   std::size_t study_lines = 0;
+  // Full recalculations the study was given: each may end in one status
+  // line of its own ("Could not request data" for a Symbol too long to send).
+  std::size_t full_recalculations = 0;
   std::size_t host_lines = 0;
   std::size_t log_checked = 0;
   std::chrono::steady_clock::time_point request_started{};

@@ -81,6 +81,22 @@ TEST(Soak, NamesTheStepAStudyLeaksOrCrashesAt) {
   EXPECT_TRUE(any_failure_holds(broken, "crash", "menu \"Crash\"")) << report_text(broken);
 }
 
+// A Symbol too long for the URL makes each study log "Could not request
+// data" once per full recalculation, as it should; the soak took those lines
+// for more lines than requests.
+TEST(Soak, ASymbolTooLongToSendIsNoFalseAlarm) {
+  SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
+  SKIP_UNLESS_BUILT(scenario::kTimeframeStudy);
+  SoakOptions o = short_soak({scenario::kPriceMapStudy.path, scenario::kTimeframeStudy.path}, 400);
+  o.instances = 1;
+  o.action_every = 3;
+  o.faults = "none";
+  o.symbols = {"ES", std::string(300, 'X')};
+  const SoakReport report = studyhost::soak::run_soak(o);
+  EXPECT_TRUE(report.passed()) << report_text(report);
+  EXPECT_GT(report.user_actions.count("symbol"), 0u);
+}
+
 TEST(Soak, BadOptionsAreRefusedInOneLine) {
   SoakOptions o = short_soak({"any.so"}, 10);
   o.faults = "drop=0.5,flood=0.1";
@@ -89,6 +105,15 @@ TEST(Soak, BadOptionsAreRefusedInOneLine) {
   EXPECT_EQ(out.str(), "");
   EXPECT_NE(err.str().find("no fault \"flood\""), std::string::npos) << err.str();
   EXPECT_EQ(err.str().find('\n'), err.str().size() - 1);
+
+  // A watchdog shorter than a step may wait for a slow transfer reported a
+  // hang.
+  o.faults = "all";
+  o.transfer_timeout = 5000ms;
+  o.step_watchdog = 10s;
+  err.str("");
+  EXPECT_EQ(studyhost::soak::soak_command(o, out, err), 1);
+  EXPECT_NE(err.str().find("--step-watchdog must be longer"), std::string::npos) << err.str();
 
   studyhost::app::ServeLevelsOptions serve;
   serve.data_dir = o.service;
