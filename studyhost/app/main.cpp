@@ -137,7 +137,8 @@ int main(int argc, char** argv) {
   soak_cmd->add_option("--transfer-timeout", soak_timeout_ms,
                        "The transport's time-outs in ms, which a slow body outlasts (default 500)");
   soak_cmd->add_option("--step-watchdog", soak_watchdog_s,
-                       "Seconds a step may take before it is a hang (default 60)");
+                       "Seconds a step may take before it is a hang, more than twice "
+                       "--transfer-timeout and 2 s (default 60)");
   soak_cmd->add_option("--symbols", soak.symbols,
                        "Symbols the user switches between, the first where it starts and ends "
                        "(default ES NQ)");
