@@ -39,8 +39,10 @@ bool read_envelope(const char* text, std::string& outcome,
       if (message != root.end()) {
         // The message counts as far as the chart can show it: a text that is
         // empty up to its first zero byte is no message, like an empty one.
-        const std::string text = message->get<std::string>();
-        outcome = c_text(text);
+        // Otherwise it is kept whole: the status made of it must know where
+        // the chart's text was cut, to mask a key begun there.
+        outcome = message->get<std::string>();
+        if (c_text(outcome).empty()) outcome.clear();
       }
       const auto data = root.find("data");
       if (data != root.end() && data->is_array()) {

@@ -32,7 +32,8 @@ struct PeriodValues {
 
 // Reads a timeframe record response. `store` receives every element with a
 // valid date, in array order. Returns true on success; otherwise `outcome` is
-// the status text to show ("Error parsing data" or the service's message).
+// "Error parsing data" or the service's message as sent, which
+// failed_read_status turns into the status text to show.
 bool read_envelope(const char* text, std::string& outcome,
                    const std::function<void(const PeriodValues&)>& store);
 

@@ -1,9 +1,11 @@
 // The study's one status text on the chart, and its copy in the message log.
 #include "levelclient/status_text.h"
 
+#include <algorithm>
+
 #include "host/drawing_record.h"
 #include "host/host_string.h"
-#include "levelclient/level_request.h"
+#include "levelclient/number_text.h"
 
 namespace levelclient {
 namespace {
@@ -49,32 +51,35 @@ void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* 
 }
 
 std::string mask_api_key(std::string_view message, std::string_view api_key) {
-  if (api_key.size() < kShortestMaskedKey) return std::string(message);
-  constexpr std::size_t kNone = std::string_view::npos;
-  const std::string sent = percent_encode(api_key);
-  std::string masked;
-  masked.reserve(message.size());
-  std::size_t from = 0;
-  std::size_t typed = message.find(api_key);
-  std::size_t encoded = sent == api_key ? kNone : message.find(sent);
-  while (typed != kNone || encoded != kNone) {
-    // Where both forms start at the same place, the form sent, which is
-    // never the shorter, is the one masked.
-    const bool encoded_first = encoded != kNone && (typed == kNone || encoded <= typed);
-    const std::size_t at = encoded_first ? encoded : typed;
-    masked.append(message, from, at - from);
-    masked += kMaskedKey;
-    from = at + (encoded_first ? sent.size() : api_key.size());
-    if (typed != kNone && typed < from) typed = message.find(api_key, from);
-    if (encoded != kNone && encoded < from) encoded = message.find(sent, from);
+  return host::mask_secret(message, api_key);
+}
+
+std::string service_message_status(std::string_view message, std::string_view api_key) {
+  constexpr std::string_view kCutMark = "...";
+  const std::string_view shown = c_text(message);
+  // A key begun before the cut, in its longest spelling (every byte
+  // escaped), ends within this many bytes: nothing further can be shown.
+  const std::size_t window = kLongestServiceStatus + 3 * api_key.size();
+  const bool past_window = shown.size() > window;
+  const bool cut = shown.size() < message.size() || past_window;
+  std::string status = host::mask_secret(shown.substr(0, window), api_key,
+                                         cut ? host::TextEnd::kCut : host::TextEnd::kWhole);
+  if (!past_window && status.size() <= kLongestServiceStatus) return status;
+  std::size_t keep = std::min(status.size(), kLongestServiceStatus - kCutMark.size());
+  // Not inside a character of several bytes: its continuation bytes are
+  // 10xxxxxx.
+  while (keep > 0 && keep < status.size() &&
+         (static_cast<unsigned char>(status[keep]) & 0xC0u) == 0x80u) {
+    --keep;
   }
-  masked.append(message, from);
-  return masked;
+  status.resize(keep);
+  status += kCutMark;
+  return status;
 }
 
 std::string failed_read_status(std::string_view outcome, std::string_view api_key) {
   if (outcome == kErrorParsing) return std::string(outcome);
-  return mask_api_key(outcome, api_key);
+  return service_message_status(outcome, api_key);
 }
 
 }  // namespace levelclient

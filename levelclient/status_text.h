@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/secret_text.h"
 #include "host/study_interface.h"
 
 namespace levelclient {
@@ -17,18 +18,29 @@ namespace levelclient {
 void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
                  bool log);
 
-// A service message with every occurrence of the API key, as typed or as sent
-// in the URL (percent-encoded), replaced by "***": the chart and the message
-// log never show the key, also when the service repeats it. A key shorter than
+// A text with the API key masked wherever it stands, however it is spelled:
+// as typed, as sent in the URL (percent-encoded), with lower-case escapes,
+// partly encoded, in another letter case. A key shorter than
 // kShortestMaskedKey is not looked for: inside a message it cannot be told
 // apart from ordinary words, and a key that short is no secret worth a
 // garbled message.
-inline constexpr std::string_view kMaskedKey = "***";
-inline constexpr std::size_t kShortestMaskedKey = 8;
+inline constexpr std::string_view kMaskedKey = host::kMaskedSecret;
+inline constexpr std::size_t kShortestMaskedKey = host::kShortestMaskedSecret;
 std::string mask_api_key(std::string_view message, std::string_view api_key);
 
+// The longest status text a service message becomes, "..." included: one
+// line at the top of a chart. A longer message is cut and ends in "...".
+inline constexpr std::size_t kLongestServiceStatus = 300;
+
+// The status text of a service message: what the chart can show of it (the
+// text up to its first zero byte), the key masked (also the start of a key
+// cut there), cut to kLongestServiceStatus. Reads only as much of a huge
+// message as can be shown.
+std::string service_message_status(std::string_view message, std::string_view api_key);
+
 // The status text of a body that could not be read: the study's own
-// "Error parsing data" as it stands, a service message with the key masked.
+// "Error parsing data" as it stands, a service message as
+// service_message_status makes it.
 std::string failed_read_status(std::string_view outcome, std::string_view api_key);
 
 // Status texts.

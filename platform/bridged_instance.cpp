@@ -91,7 +91,7 @@ void BridgedInstance::prepare(s_sc& sc) {
   r.current_index = sc.Index;
   r.first_bar_to_update = sc.UpdateStartIndex;
   r.chosen_menu_id = sc.MenuEventID;
-  r.http_response = sc.HTTPResponse.GetChars();
+  r.http_response = response_limit_.response_for_study(sc);
   if (r.defaults_call != 0) return;
 
   const bool over = starts_over(sc);

@@ -50,9 +50,10 @@ std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url)
   try {
     s_sc& platform = bridge->platform();
     const int accepted = platform.MakeHTTPRequest(SCString(host::text_of(*url)));
+    if (accepted != 0) bridge->request_accepted(host::text_of(*url));
     // The platform empties its response text when it accepts a request (and
     // may move it): the study reads it again on this very call.
-    sc->http_response = platform.HTTPResponse.GetChars();
+    sc->http_response = bridge->response_for_study();
     return accepted != 0 ? 1 : 0;
   } catch (...) {
     return 0;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "levelclient/date_text.h"
+#include "levelclient/level_request.h"
 #include "levelclient/number_text.h"
 #include "levelclient/price_text.h"
 #include "levelclient/response_envelope.h"
@@ -66,9 +67,13 @@ void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* co
       if (const auto message = root.find("message"); message != root.end()) {
         // An empty message explains nothing; the outcome keeps its own text.
         // Empty is what the chart shows: the text up to its first zero byte.
-        const std::string_view message_text =
-            levelclient::c_text(message->get_ref<const std::string&>());
-        if (!message_text.empty()) outcome = message_text;
+        // The service's message may repeat the key it refused; the key never
+        // reaches the chart or the message log.
+        const std::string& message_text = message->get_ref<const std::string&>();
+        if (!levelclient::c_text(message_text).empty()) {
+          outcome = levelclient::service_message_status(
+              message_text, levelclient::request_text(input_at(sc, input::kApiKey)));
+        }
       }
       if (const auto data = root.find("data"); data != root.end() && data->is_array()) {
         latest = read_records(*data, state.records);

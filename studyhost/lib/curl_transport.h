@@ -38,7 +38,7 @@ std::string check_service_base(const std::string& base);
 std::string rewrite_service_url(const std::string& url, const std::string& base);
 
 // The failure text for a body past `max_body_bytes`: "response larger than
-// 64 MiB" for the host's cap.
+// 16 MiB" for the host's cap.
 std::string body_cap_error(std::size_t max_body_bytes);
 
 class CurlTransport : public Transport {

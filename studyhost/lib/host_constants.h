@@ -7,7 +7,9 @@
 #include <cstdint>
 
 #include "host/drawing_record.h"
+#include "host/secret_text.h"
 #include "host/study_interface.h"
+#include "host/transfer_failure.h"
 
 namespace studyhost {
 
@@ -45,19 +47,18 @@ inline constexpr std::int32_t kMaxValueDecimals = 9;
 inline constexpr std::int32_t kDateOnlyFormat = host::kDateFormatYmd;
 
 // HTTP transfers: the time-outs every transport applies and the largest body
-// accepted; past either the transfer is a failure.
+// accepted (16 MiB, as the platform bridge hands a study); past either the
+// transfer is a failure.
 inline constexpr std::chrono::seconds kConnectTimeout{10};
 inline constexpr std::chrono::seconds kTotalTimeout{60};
-inline constexpr std::size_t kMaxResponseBytes = 64u * 1024u * 1024u;
+inline constexpr std::size_t kMaxResponseBytes = host::kMaxResponseBytes;
 
-// What a failed transfer publishes as the response text: short and not JSON,
-// so the study's request ends with a parse error instead of waiting forever.
-inline constexpr const char* kHttpErrorPrefix = "HTTP error: ";
-// The message log line of a failed transfer starts with this, then the URL
-// (api_key shown as ***) and the reason.
-inline constexpr const char* kHttpFailureLogPrefix = "HTTP request failed: ";
+// What a failed transfer publishes as the response text, and the start of
+// its message log line: the same in every host of the studies.
+inline constexpr const char* kHttpErrorPrefix = host::kHttpErrorPrefix;
+inline constexpr const char* kHttpFailureLogPrefix = host::kHttpFailureLogPrefix;
 // The query parameter whose value never appears in a log, trace or error.
-inline constexpr const char* kSecretParameter = "api_key";
+inline constexpr const char* kSecretParameter = host::kKeyParameter;
 inline constexpr const char* kRedacted = "***";
 
 // Rounds of publish-then-update one settle of downloads runs at most, so a

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "host/text_case.h"
+#include "host/transfer_failure.h"
 #include "studyhost/lib/host_constants.h"
 #include "studyhost/lib/redact.h"
 
@@ -111,7 +112,7 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
   if (!result.ok) {
     error = result.error.empty() ? "transfer failed" : result.error;
   } else if (result.body.size() > kMaxResponseBytes) {
-    error = "response larger than 64 MiB";
+    error = host::kResponseTooLarge;
   } else if (result.body.empty()) {
     // An empty text means "still downloading" to a study; publishing it would
     // leave the study waiting for ever.
@@ -125,10 +126,11 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
     response_ = std::move(result.body);
     return true;
   }
-  // The URL is hidden whole before it goes into the line, so nothing of the
-  // key and nothing after it is lost to the text around it.
-  log.push_back(std::string(kHttpFailureLogPrefix) + redact_url(url) + ": " + redact_text(error));
-  response_ = std::string(kHttpErrorPrefix) + redact_text(error);
+  // The reason may name the key anywhere: in a URL (api_key=...), or in a
+  // host name a redirect built from it.
+  const std::string reason = redact_text(error);
+  log.push_back(host::failed_transfer_line(url, reason));
+  response_ = host::failed_transfer_response(url, reason);
   return true;
 }
 

@@ -2,34 +2,10 @@
 
 #include <string_view>
 
+#include "host/secret_text.h"
+
 namespace studyhost::validate {
 namespace {
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// The api_key value of a URL, with %XX escapes decoded.
-std::string key_of(std::string_view url) {
-  const std::size_t at = url.find("api_key=");
-  if (at == std::string_view::npos) return {};
-  std::string_view value = url.substr(at + 8);
-  value = value.substr(0, value.find('&'));
-  std::string key;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '%' && i + 2 < value.size() && hex_value(value[i + 1]) >= 0 &&
-        hex_value(value[i + 2]) >= 0) {
-      key += static_cast<char>(hex_value(value[i + 1]) * 16 + hex_value(value[i + 2]));
-      i += 2;
-    } else {
-      key += value[i];
-    }
-  }
-  return key;
-}
 
 // A JSON text holding `text`, with what JSON cannot hold as it stands escaped.
 std::string json_text(std::string_view text) {
@@ -94,7 +70,10 @@ HttpResult TestTransport::fetch(const std::string& url) {
   }
   if (echo_key_) {
     return HttpResult{
-        true, 200, "{\"message\":" + json_text("Invalid key " + key_of(url)) + ",\"data\":[]}", {}};
+        true,
+        200,
+        "{\"message\":" + json_text("Invalid key " + host::key_of_url(url)) + ",\"data\":[]}",
+        {}};
   }
   return result_;
 }

@@ -62,6 +62,45 @@ TEST(MaskApiKey, EveryOccurrenceOfTheKeyAsTypedOrAsSentIsReplaced) {
   EXPECT_EQ(mask_api_key("x abcdefg%2525 y", "abcdefg%25"), "x *** y");
 }
 
+// Lower-case escapes, a partly encoded key and another letter case showed the
+// key; so did the start of a key cut by a zero byte, or by an escape cut there.
+TEST(MaskApiKey, TheKeyIsMaskedHoweverItIsSpelled) {
+  using namespace std::string_literals;
+  const std::string key = "My+S\xC3\xA9\x63ret/Key";  // sent as My%2BS%C3%A9cret%2FKey
+  EXPECT_EQ(mask_api_key("a my%2bs%c3%a9cret%2fkey b", key), "a *** b");
+  EXPECT_EQ(mask_api_key("a My+S%C3%A9cret%2FKey b", key), "a *** b");
+  EXPECT_EQ(mask_api_key("a MY+S\xC3\xA9\x43RET/KEY b", key), "a *** b");
+  // An escape that takes the first letters of a key typed as it is.
+  EXPECT_EQ(mask_api_key("x%abcdefgh12", "abcdefgh12"), "x%***");
+  EXPECT_EQ(service_message_status("Invalid key My+S\xC3\0\xA9"
+                                   "cret/Key"s,
+                                   key),
+            "Invalid key ***");
+  EXPECT_EQ(service_message_status("Invalid key My%2BS%C\0"
+                                   "3"s,
+                                   key),
+            "Invalid key ***");
+  // What is no start of the key stays.
+  EXPECT_EQ(service_message_status("Invalid key\0My+S"s, key), "Invalid key");
+}
+
+// A 60 MB message became a 60 MB status text and log line.
+TEST(ServiceMessageStatus, ALongMessageIsCutToAStatusLineEndingInDots) {
+  const std::string key = "0123456789";
+  const std::string m290(290, 'm');
+  EXPECT_EQ(service_message_status(std::string(300, 'm'), key), std::string(300, 'm'));
+  EXPECT_EQ(service_message_status(std::string(60000000, 'm'), key), std::string(297, 'm') + "...");
+  // The key is masked before the message is cut, so no piece of it is left
+  // at the cut; a message that fits once masked is not cut.
+  EXPECT_EQ(service_message_status(m290 + key + "zz", key), m290 + "***zz");
+  EXPECT_EQ(service_message_status(m290 + key + std::string(10, 'z'), key), m290 + "***zzzz...");
+  EXPECT_EQ(service_message_status(m290 + "mmmmmm" + key + std::string(100, 'z'), key),
+            m290 + "mmmmmm*...");
+  // Not inside a character of two bytes.
+  EXPECT_EQ(service_message_status(m290 + "mmmmmm\xC3\xA9" + std::string(9, 'z'), key),
+            m290 + "mmmmmm...");
+}
+
 // Every occurrence of a one-letter key was masked: "Invalid API ***ey".
 TEST(MaskApiKey, AKeyShorterThanEightCharactersIsNotLookedFor) {
   EXPECT_EQ(mask_api_key("Invalid API key", "k"), "Invalid API key");

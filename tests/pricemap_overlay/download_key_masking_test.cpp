@@ -18,17 +18,26 @@ bool shows(const std::vector<std::string>& lines, const std::string& text) {
 
 // The service's message repeated the refused key, and the study put it on the
 // chart and in the message log as it stood; then the key as it was sent
-// (percent-encoded) still showed.
+// (percent-encoded), in lower-case escapes or another letter case, and the
+// start of a key cut by a zero byte still showed.
 TEST(DownloadRegression, AMessageRepeatingTheKeyShowsItMasked) {
-  PriceMapSession s(bars_on_day(kDay20240315, 3));
-  s.answer_with(R"j({"message":"Invalid key my secret (my%20secret)","data":[]})j");
-  s.study->set_input_text(kInputApiKey, "my secret");
-  s.recalculate_and_settle();
+  const std::pair<const char*, const char*> cases[] = {
+      {"Invalid key my secret (my%20secret)", "Invalid key *** (***)"},
+      {"Invalid key MY%20sECRET (My%20Secret)", "Invalid key *** (***)"},
+      {"Invalid key my se\\u0000cret", "Invalid key ***"},
+  };
+  for (const auto& [message, status] : cases) {
+    PriceMapSession s(bars_on_day(kDay20240315, 3));
+    s.answer_with(std::string(R"({"message":")") + message + R"(","data":[]})");
+    s.study->set_input_text(kInputApiKey, "my secret");
+    s.recalculate_and_settle();
 
-  EXPECT_EQ(s.status_text(), "Invalid key *** (***)");
-  EXPECT_EQ(s.status()->color, kRed);
-  EXPECT_FALSE(shows(s.log(), "secret"));
-  EXPECT_TRUE(shows(s.log(), "Invalid key *** (***)"));
+    EXPECT_EQ(s.status_text(), status);
+    EXPECT_EQ(s.status()->color, kRed);
+    EXPECT_FALSE(shows(s.log(), "secret"));
+    EXPECT_FALSE(shows(s.log(), "my se"));
+    EXPECT_TRUE(shows(s.log(), status));
+  }
 }
 
 // Masking a one-letter key garbled the study's own text and the service's:

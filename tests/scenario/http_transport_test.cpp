@@ -133,7 +133,7 @@ TEST(CurlTransport, BodyPastTheCapFailsWhetherOrNotItsLengthIsAnnounced) {
     EXPECT_EQ(r.ok, c.ok) << r.error;
     EXPECT_EQ(c.ok ? r.body : r.error, c.ok ? at_cap : "response larger than 1000 bytes");
   }
-  EXPECT_EQ(studyhost::body_cap_error(studyhost::kMaxResponseBytes), "response larger than 64 MiB");
+  EXPECT_EQ(studyhost::body_cap_error(studyhost::kMaxResponseBytes), host::kResponseTooLarge);
 }
 
 TEST(CurlTransport, ServerSlowerThanTheTotalTimeOutFails) {
