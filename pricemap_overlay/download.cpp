@@ -6,6 +6,7 @@
 #include "levelclient/level_request.h"
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/drawing_passes.h"
+#include "pricemap_overlay/level_values.h"
 
 namespace pricemap {
 namespace {
@@ -17,6 +18,12 @@ std::int32_t& request_state(host::StudyInterface& sc) {
 void set_status(StudyState& state, bool is_error, const char* text) {
   state.error_showing = is_error;
   host::assign(state.status_text, text);
+}
+
+MapInputs current_map_inputs(host::StudyInterface& sc) {
+  return MapInputs{std::string(levelclient::asset_class_text(input_at(sc, input::kAssetClass))),
+                   std::string(levelclient::request_text(input_at(sc, input::kSymbol))),
+                   time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame)))};
 }
 
 // A problem that stops the download until the next full recalculation.
@@ -38,6 +45,18 @@ void show_state_status(host::StudyInterface& sc, const StudyState& state, bool l
                            host::text_of(state.status_text), state.error_showing, log);
 }
 
+void drop_map_of_other_inputs(host::StudyInterface& sc, StudyState& state) {
+  if (!state.map_inputs) {
+    // Records a failed read left behind; its values went when it failed.
+    state.records.clear();
+    return;
+  }
+  if (*state.map_inputs == current_map_inputs(sc)) return;
+  state.records.clear();
+  state.map_inputs.reset();
+  clear_level_values(sc);
+}
+
 void request_step(host::StudyInterface& sc, StudyState& state) {
   const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
   if (api_key.empty()) {
@@ -56,6 +75,8 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
 
   switch (levelclient::send_request(sc, values)) {
     case levelclient::RequestOutcome::kAccepted:
+      state.requested_inputs = MapInputs{std::string(values.asset_class),
+                                         std::string(values.symbol), std::string(values.timeframe)};
       request_state(sc) = levelclient::kPending;
       set_status(state, false, levelclient::kDownloading);
       show_state_status(sc, state, false);
@@ -78,13 +99,13 @@ bool response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
   if (response == nullptr || response[0] == '\0') return false;
   parse_price_map(state, sc, &sc.http_response);
-  // The service's own message may repeat the key it refused; the key never
-  // reaches the chart or the message log.
   if (state.error_showing) {
-    const std::string_view api_key = levelclient::request_text(input_at(sc, input::kApiKey));
-    const std::string shown =
-        levelclient::failed_read_status(host::text_of(state.status_text), api_key);
-    host::assign(state.status_text, shown.c_str(), shown.size());
+    // Nothing of a failed read is shown: its drawings go with the redraw
+    // below, and no bar keeps the values of an earlier map.
+    state.map_inputs.reset();
+    clear_level_values(sc);
+  } else {
+    state.map_inputs = state.requested_inputs;
   }
   show_state_status(sc, state, true);
   redraw_all_levels(sc);

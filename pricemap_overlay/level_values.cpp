@@ -48,4 +48,11 @@ void write_level_values(host::StudyInterface& sc, const PriceMapRecord& record,
   }
 }
 
+void clear_level_values(host::StudyInterface& sc) {
+  for (const LevelOutput& output : kLevelOutputs) {
+    host::HostArray<float>& values = host::element(sc.subgraphs, output.subgraph).values;
+    for (std::int32_t bar = 0; bar < sc.bar_count; ++bar) host::element(values, bar) = 0.0f;
+  }
+}
+
 }  // namespace pricemap

@@ -18,4 +18,8 @@ inline constexpr std::int32_t kLevelSubgraphCount = 15;
 void write_level_values(host::StudyInterface& sc, const PriceMapRecord& record,
                         std::int32_t first_bar, std::int32_t last_bar, float multiplier);
 
+// Writes 0 into the subgraphs on every bar: no level of a map that may not be
+// shown stays for the alerts and spreadsheets that read them.
+void clear_level_values(host::StudyInterface& sc);
+
 }  // namespace pricemap

@@ -119,6 +119,7 @@ void bar_zero_step(host::StudyInterface& sc, StudyState& state) {
   persistent_int(sc, slot::kStatusId) = 0;
   update_latest_map_flag(sc);
   levelclient::want_download(persistent_int(sc, slot::kRequestState));
+  drop_map_of_other_inputs(sc, state);
   refresh_bar_zero_views(sc, state);
   show_state_status(sc, state, false);
 }

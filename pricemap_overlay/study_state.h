@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "host/study_interface.h"
 #include "pricemap_overlay/display_settings.h"
@@ -11,6 +13,20 @@
 #include "pricemap_overlay/price_map.h"
 
 namespace pricemap {
+
+// The Asset Class entry text, the Symbol and the Time Frame letter a price map
+// is asked for: a map of other inputs is another instrument's or period's.
+struct MapInputs {
+  std::string asset_class;
+  std::string symbol;
+  std::string time_frame;
+
+  bool operator==(const MapInputs& other) const {
+    return asset_class == other.asset_class && symbol == other.symbol &&
+           time_frame == other.time_frame;
+  }
+  bool operator!=(const MapInputs& other) const { return !(*this == other); }
+};
 
 struct StudyState {
   RecordsMap records;
@@ -20,6 +36,10 @@ struct StudyState {
   host::HostString status_text = host::make_host_string();
   DrawnLevelMap drawn;
   DisplaySettings settings;
+  // What the records map was read for; none after a failed read, whose
+  // records may not be shown. And what the download in flight asks for.
+  std::optional<MapInputs> map_inputs;
+  MapInputs requested_inputs;
 };
 
 // Persistent slots of the study instance.
@@ -99,7 +119,8 @@ std::int32_t day_at_or_before(const StudyState& state, host::StudyInterface& sc,
                               std::int64_t date_time);
 PriceMapRecord copy_record(const StudyState& state, std::int32_t day);
 
-// Replaces the records map with the records of a response and sets the status.
+// Replaces the records map with the records of a response and sets the status
+// (a service message with the API key masked, cut to a status line).
 void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* const* response);
 
 }  // namespace pricemap

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "host/transfer_failure.h"
 #include "platform/bridge.h"
 #include "platform/bridged_instance.h"
 #include "platform/date_time.h"
@@ -200,6 +201,31 @@ struct TwoHosts {
     platform_chart.full_recalculation(*in_platform);
   }
 
+  // From the next full recalculation on, both hosts answer the requests whose
+  // URL goes on with `query` with `body`; studyhost fetches as it is asked.
+  void recalculate_answering(const std::string& query, std::string body) {
+    transport.respond("https://fernhollow.com/wp-json/fernhollow/v1/getcsv?" + query, body);
+    platform_body = std::move(body);
+    full_recalculation();
+  }
+  void deliver() {
+    ASSERT_TRUE(studyhost_chart.settle_downloads(std::chrono::seconds(10)));
+    for (int round = 0; round < 8 && in_platform->request_in_flight; ++round) {
+      platform_chart.respond(*in_platform, platform_body);
+    }
+  }
+  std::string platform_body;
+
+  // What each host shows of the price map study's levels: drawings besides
+  // the status text, and per-bar values in subgraphs 10 to 24.
+  bool platform_shows_levels() const {
+    bool values = false;
+    for (std::size_t s = 10; s <= 24; ++s) {
+      for (const float v : in_platform->values[s]) values = values || v != 0.0f;
+    }
+    return values || in_platform->drawings.size() > 1;
+  }
+
   // Answers each host's requests from the bundled responses until none is left.
   void settle() {
     ASSERT_TRUE(studyhost_chart.settle_downloads(std::chrono::seconds(10)));
@@ -309,6 +335,77 @@ TEST(PlatformBridge, APriceMapSessionLeavesWhatStudyhostLeaves) {
   hosts.expect_same("a new bar");
 
   hosts.platform_chart.remove_study(*hosts.in_platform);
+}
+
+// A service that misbehaves: another symbol it does not know, a body past
+// the size either host hands a study, a message that repeats the key in other
+// spellings at length. The price map showed the previous symbol's values; the
+// platform handed the huge body to the study to parse; the key showed.
+const std::string kSpelledKeyMessage =
+    R"({"message":"Invalid key secret%2bkey%2f123, SECRET+KEY/123, Secret+Key%2F123 )" +
+    std::string(400, 'm') + R"(","data":[]})";
+const std::string kHugeBody(host::kMaxResponseBytes + 1, ' ');
+
+void expect_masked_status_line(const std::vector<std::string>& log) {
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().size(), 300u);
+  EXPECT_EQ(log.back().rfind("Invalid key ***, ***, *** mmm", 0), 0u) << log.back();
+  EXPECT_EQ(log.back().substr(297), "...");
+}
+
+TEST(PlatformBridge, AMisbehavingServiceEndsAPriceMapDownloadAlikeInBothHosts) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.set_int(38, 1);  // Futures
+  hosts.set_text(39, "ES");
+  hosts.set_text(41, "Secret+Key/123");
+  hosts.full_recalculation();
+  hosts.settle();
+  ASSERT_TRUE(hosts.platform_shows_levels());
+
+  hosts.set_text(39, "ZZ");
+  hosts.recalculate_answering("assetClass=Futures&symbol=ZZ&", R"({"message":"No data"})");
+  hosts.expect_same("another symbol's download pending");
+  EXPECT_FALSE(hosts.platform_shows_levels());
+  hosts.deliver();
+  hosts.expect_same("no data for it");
+  EXPECT_FALSE(hosts.platform_shows_levels());
+
+  hosts.set_text(39, "ES");
+  hosts.full_recalculation();
+  hosts.settle();
+  ASSERT_TRUE(hosts.platform_shows_levels());
+  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kHugeBody);
+  hosts.expect_same("the same symbol's download pending");
+  EXPECT_TRUE(hosts.platform_shows_levels()) << "a map stays until the next of its inputs";
+  hosts.deliver();
+  hosts.expect_same("a body too large");
+  EXPECT_FALSE(hosts.platform_shows_levels());
+  const std::vector<std::string>& log = hosts.in_platform->log;
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2],
+            "HTTP request failed: https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
+            "assetClass=Futures&symbol=ES&timeframe=D&api_key=***: response larger than 16 MiB");
+  EXPECT_EQ(log.back(), "Error parsing data");
+
+  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kSpelledKeyMessage);
+  hosts.deliver();
+  hosts.expect_same("a long message repeating the key");
+  expect_masked_status_line(hosts.in_platform->log);
+}
+
+TEST(PlatformBridge, AMisbehavingServiceEndsATimeframeCycleAlikeInBothHosts) {
+  TwoHosts hosts(&timeframe_in_studyhost, &timeframe_in_platform);
+  hosts.set_int(0, 1);
+  hosts.set_text(1, "ES");
+  hosts.set_text(2, "Secret+Key/123");
+  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kHugeBody);
+  hosts.deliver();
+  hosts.expect_same("a body too large");
+  EXPECT_EQ(hosts.in_platform->log.back(), "Error parsing data");
+  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kSpelledKeyMessage);
+  hosts.deliver();
+  hosts.expect_same("a long message repeating the key");
+  expect_masked_status_line(hosts.in_platform->log);
 }
 
 TEST(PlatformBridge, TheTimeframeCycleWritesStraightIntoThePlatformsArrays) {
