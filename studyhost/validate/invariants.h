@@ -2,7 +2,8 @@
 // it: every drawing request is one the host can read and place (whole record,
 // add mode, finite prices), a study never changes or deletes another
 // instance's drawings or menu entries, the host never hands out one
-// identifier twice, and the API key shows nowhere a person can read.
+// identifier twice, and the API key shows nowhere a person can read, in any
+// spelling, nor the first half of it.
 #pragma once
 
 #include <cstddef>

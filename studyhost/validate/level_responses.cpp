@@ -5,6 +5,7 @@
 #include <set>
 
 #include "host/study_interface.h"
+#include "host/transfer_failure.h"
 #include "studyhost/lib/value_text.h"
 
 namespace studyhost::validate {
@@ -12,7 +13,8 @@ namespace {
 
 constexpr std::int64_t kDay = host::kMicrosPerDay;
 constexpr std::int64_t kMinute = 60000000;
-constexpr std::size_t kHugeBytes = 50u * 1024u * 1024u;
+constexpr std::size_t kLargestBody = host::kMaxResponseBytes;
+constexpr std::size_t kLongMessage = 100000;
 constexpr std::size_t kDeepNesting = 100000;
 constexpr std::size_t kMaxRecordDays = 20;
 
@@ -150,7 +152,25 @@ std::vector<NamedBody> hostile_bodies(const std::vector<Bar>& bars, Rng& rng) {
   bodies.push_back({"empty body", ""});
   bodies.push_back({"not JSON", "<html><body>502 Bad Gateway</body></html>"});
   bodies.push_back({"root array", "[1,2,3]"});
-  bodies.push_back({"message repeating the API key", "", true});
+  // Texts without a number, and a thousands separator: missing data and a
+  // misread price, never a level.
+  for (const char* text : {"N/A", "abc", "-", "1,234.00"}) {
+    bodies.push_back(
+        {std::string("prices \"") + text + "\"",
+         "{\"data\":[" + record(last_date, [text](int) { return quoted(text); }) + "]}",
+         KeyEcho::kNone, Expect::kNoLevels});
+  }
+  bodies.push_back({"message longer than a status line",
+                    "{\"message\":\"" + repeated_text(kLongMessage, 'm') + "\",\"data\":[]}",
+                    KeyEcho::kNone, Expect::kShortTexts});
+  bodies.push_back({"message repeating the API key", "", KeyEcho::kAsTyped});
+  bodies.push_back(
+      {"message repeating the API key in lower-case escapes", "", KeyEcho::kLowerCaseEscapes});
+  bodies.push_back(
+      {"message repeating the API key in the other letter case", "", KeyEcho::kOtherLetterCase});
+  bodies.push_back({"message repeating the API key partly encoded", "", KeyEcho::kPartlyEncoded});
+  bodies.push_back(
+      {"message repeating the API key cut by a zero byte", "", KeyEcho::kCutByZeroByte});
   bodies.push_back(
       {"zero bytes in texts", "{\"message\":\"a\\u0000b\",\"data\":[" + record(last_date, [](int) {
                                 return std::string("\"1\\u00002\"");
@@ -159,9 +179,16 @@ std::vector<NamedBody> hostile_bodies(const std::vector<Bar>& bars, Rng& rng) {
 }
 
 std::vector<NamedBody> huge_bodies(const std::vector<Bar>& bars, Rng& rng) {
-  return {{"50 MB message", "{\"message\":\"" + repeated_text(kHugeBytes, 'm') + "\",\"data\":[]}"},
-          {"50 MB of blanks after a valid body",
-           levels_body(bars, rng) + repeated_text(kHugeBytes, ' ')}};
+  const std::string open = "{\"message\":\"";
+  const std::string close = "\",\"data\":[]}";
+  const std::string valid = levels_body(bars, rng);
+  return {{"message just under the size limit",
+           open + repeated_text(kLargestBody - open.size() - close.size(), 'm') + close,
+           KeyEcho::kNone, Expect::kShortTexts},
+          {"blanks up to the size limit after a valid body",
+           valid + repeated_text(kLargestBody - valid.size(), ' ')},
+          {"body one byte over the size limit",
+           valid + repeated_text(kLargestBody + 1 - valid.size(), ' ')}};
 }
 
 }  // namespace studyhost::validate

@@ -2,7 +2,13 @@
 // values, menu choices, good and hostile responses), every hostile response
 // in turn, full redraws that must leave nothing of the old drawings, and
 // identical cycles that must not grow the chart or the heap.
+#include <algorithm>
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/drawing_record.h"
+#include "studyhost/lib/host_constants.h"
 
 #include "studyhost/validate/heap_usage.h"
 #include "studyhost/validate/level_responses.h"
@@ -38,6 +44,50 @@ std::size_t host_text_bytes(const StudyInstance& study) {
   for (const std::string& line : study.log()) bytes += line.size() + 32;
   for (const std::string& url : study.requests()) bytes += url.size() + 32;
   return bytes;
+}
+
+// What a study shows of levels: its drawings other than texts, and its
+// per-bar values.
+struct LevelsShown {
+  std::vector<std::tuple<std::int32_t, float, float, std::int32_t, std::int32_t>> drawings;
+  std::vector<std::vector<float>> values;
+  bool operator==(const LevelsShown&) const = default;
+};
+
+LevelsShown levels_shown(const StudySession& session, const StudyInstance& study) {
+  LevelsShown shown;
+  for (const auto& [id, d] : session.host.drawings()) {
+    if (d.owner != study.id() || d.kind == host::kDrawingText) continue;
+    shown.drawings.emplace_back(d.kind, d.has_begin_price ? d.begin_price : 0.0f,
+                                d.has_end_price ? d.end_price : 0.0f, d.begin_bar, d.end_bar);
+  }
+  std::sort(shown.drawings.begin(), shown.drawings.end());
+  for (std::int32_t s = 0; s < kSubgraphSlots; ++s)
+    shown.values.push_back(study.subgraph_values(s));
+  return shown;
+}
+
+// Whatever a study shows that is none of the service's levels (a status
+// text, values of its own) it shows after a body it cannot read at all.
+constexpr const char* kUnreadableBody = "<html><body>502 Bad Gateway</body></html>";
+
+// What `study` shows after `body` that it must not: a text longer than a
+// status line (the log counted from line `log_from`).
+void check_texts_after(const TestContext& context, const StudySession& session,
+                       const StudyInstance& study, const NamedBody& body, std::size_t log_from) {
+  if (body.expect != Expect::kShortTexts) return;
+  const std::string after = " after the response: " + body.name;
+  const std::vector<std::string>& log = study.log();
+  for (std::size_t i = log_from; i < log.size(); ++i) {
+    if (log[i].size() > kLongestShownText) {
+      context.fail("a message-log line of " + std::to_string(log[i].size()) + " bytes" + after);
+    }
+  }
+  for (const auto& [id, d] : session.host.drawings()) {
+    if (d.owner == study.id() && d.text.size() > kLongestShownText) {
+      context.fail("a drawing text of " + std::to_string(d.text.size()) + " bytes" + after);
+    }
+  }
 }
 
 // One random session; `variant` makes the three sessions of a run differ.
@@ -125,8 +175,8 @@ void random_session(const TestContext& context, int variant) {
       case 8: {
         const NamedBody& body = any_of(rng, hostile);
         what = "next response: " + body.name;
-        if (body.echo_key) {
-          session.transport.answer_echoing_key();
+        if (body.echo != KeyEcho::kNone) {
+          session.transport.answer_echoing_key(body.echo);
         } else {
           session.transport.answer(body.body);
         }
@@ -199,18 +249,34 @@ void check_random_session_3(const TestContext& context) {
 }
 
 void check_hostile_responses(const TestContext& context) {
-  on_random_chart(context, [&](Rng& rng, StudySession& session, StudyInstance&) {
+  on_random_chart(context, [&](Rng& rng, StudySession& session, StudyInstance& study) {
     const std::string valid = levels_body(session.host.bars(), rng);
     std::vector<NamedBody> bodies = hostile_bodies(session.host.bars(), rng);
     for (NamedBody& body : bodies) {
-      if (body.echo_key) {
-        session.transport.answer_echoing_key();
+      // A response none of whose prices can be read may show no more levels
+      // than one the study cannot read at all.
+      LevelsShown unreadable;
+      if (body.expect == Expect::kNoLevels) {
+        session.transport.answer(kUnreadableBody);
+        session.checker.set_step("full recalculation, response: unreadable");
+        session.host.full_recalculation();
+        session.settle("response: unreadable");
+        unreadable = levels_shown(session, study);
+      }
+      if (body.echo != KeyEcho::kNone) {
+        session.transport.answer_echoing_key(body.echo);
       } else {
         session.transport.answer(std::move(body.body));
       }
       session.checker.set_step("full recalculation, response: " + body.name);
+      const std::size_t log_from = study.log().size();
       session.host.full_recalculation();
       session.settle("response: " + body.name);
+      check_texts_after(context, session, study, body, log_from);
+      if (body.expect == Expect::kNoLevels && levels_shown(session, study) != unreadable) {
+        context.fail("levels are shown after the response: " + body.name +
+                     ", where a response that cannot be read shows none");
+      }
       // The study must still work: a valid response is read as usual.
       session.transport.answer(valid);
       session.checker.set_step("full recalculation after the response: " + body.name);
@@ -228,14 +294,16 @@ void check_hostile_responses(const TestContext& context) {
 }
 
 void check_huge_responses(const TestContext& context) {
-  steady_session(context, [&](Rng& rng, StudySession& session, StudyInstance&) {
+  steady_session(context, [&](Rng& rng, StudySession& session, StudyInstance& study) {
     // Each huge body answers one request only; a study that chains requests
     // reads it once and small valid bodies after it.
     for (NamedBody& body : huge_bodies(session.host.bars(), rng)) {
       session.transport.answer_once(std::move(body.body));
       session.checker.set_step("full recalculation, response: " + body.name);
+      const std::size_t log_from = study.log().size();
       session.host.full_recalculation();
       session.settle("response: " + body.name);
+      check_texts_after(context, session, study, body, log_from);
       session.checker.set_step("full recalculation after the response: " + body.name);
       session.host.full_recalculation();
       session.settle("valid response after: " + body.name);

@@ -27,23 +27,48 @@ std::string json_text(std::string_view text) {
   return out + "\"";
 }
 
+// The key of a URL as `echo` spells it in a message.
+std::string spelled_key(std::string_view url, KeyEcho echo) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const std::string key = host::key_of_url(url);
+  if (echo == KeyEcho::kCutByZeroByte) {
+    return key.substr(0, key.size() / 2) + '\0' + key.substr(key.size() / 2);
+  }
+  std::string out;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    const char c = key[i];
+    const auto byte = static_cast<unsigned char>(c);
+    if (echo == KeyEcho::kLowerCaseEscapes || (echo == KeyEcho::kPartlyEncoded && i % 2 == 1)) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else if (echo == KeyEcho::kOtherLetterCase &&
+               ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
+      out += static_cast<char>(c ^ 0x20);  // ASCII letters differ in case by this bit alone
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 void TestTransport::answer(std::string body) {
   std::lock_guard lock(mutex_);
   result_ = HttpResult{true, 200, std::move(body), {}};
-  echo_key_ = false;
+  echo_ = KeyEcho::kNone;
 }
 
-void TestTransport::answer_echoing_key() {
+void TestTransport::answer_echoing_key(KeyEcho echo) {
   std::lock_guard lock(mutex_);
-  echo_key_ = true;
+  echo_ = echo;
 }
 
 void TestTransport::fail(std::string error) {
   std::lock_guard lock(mutex_);
   result_ = HttpResult{false, 0, {}, std::move(error)};
-  echo_key_ = false;
+  echo_ = KeyEcho::kNone;
 }
 
 void TestTransport::answer_once(std::string body) {
@@ -68,11 +93,11 @@ HttpResult TestTransport::fetch(const std::string& url) {
     has_once_ = false;
     return std::move(once_);
   }
-  if (echo_key_) {
+  if (echo_ != KeyEcho::kNone) {
     return HttpResult{
         true,
         200,
-        "{\"message\":" + json_text("Invalid key " + host::key_of_url(url)) + ",\"data\":[]}",
+        "{\"message\":" + json_text("Invalid key " + spelled_key(url, echo_)) + ",\"data\":[]}",
         {}};
   }
   return result_;

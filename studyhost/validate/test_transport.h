@@ -9,6 +9,7 @@
 
 #include "studyhost/lib/transfer_gate.h"
 #include "studyhost/lib/transport.h"
+#include "studyhost/validate/level_responses.h"
 
 namespace studyhost::validate {
 
@@ -20,8 +21,9 @@ class TestTransport : public Transport {
   // Only the next fetch answers `body`; later ones answer as before.
   void answer_once(std::string body);
   // Every later fetch answers a service message that repeats the api_key
-  // value of the request's URL, as a service refusing a key might.
-  void answer_echoing_key();
+  // value of the request's URL, spelled as `echo` says, as a service
+  // refusing a key might.
+  void answer_echoing_key(KeyEcho echo);
 
   // While held, fetches wait until release() or cancel().
   void hold() { gate_.hold(); }
@@ -38,7 +40,7 @@ class TestTransport : public Transport {
   HttpResult result_{false, 0, {}, "no response chosen"};
   HttpResult once_;
   bool has_once_ = false;
-  bool echo_key_ = false;
+  KeyEcho echo_ = KeyEcho::kNone;
   std::size_t fetches_ = 0;
 };
 
