@@ -15,6 +15,7 @@
 
 #include "host/drawing_record.h"
 #include "host/host_string.h"
+#include "host/secret_text.h"
 #include "host/study_interface.h"
 
 namespace qlxfuzz {
@@ -48,12 +49,13 @@ struct FuzzHost {
   std::vector<std::int64_t> bar_times;
   std::vector<std::string> urls;
   std::int32_t accept_requests = 1;
-  // A text that must never reach a drawing or the log (the API key).
+  // A text that must never reach a drawing or the log (the API key), in any
+  // spelling.
   std::string secret;
 
   void check_secret(const char* text) const {
     if (!secret.empty() && text != nullptr) {
-      check(std::string(text).find(secret) == std::string::npos, "the API key was shown");
+      check(!host::contains_secret(text, secret), "the API key was shown");
     }
   }
 

@@ -1,6 +1,7 @@
 // Price texts of a response record: any text converts to a finite float or,
-// when it is empty or gives no finite number, to the record error the
-// envelope readers catch; nothing else escapes. The split and trim helpers it uses give pieces
+// when it cannot be read (empty, no number, a comma inside a number, no
+// finite number), to the record error the envelope readers catch; nothing
+// else escapes. The split and trim helpers it uses give pieces
 // without white space at either end and never more text than they were given.
 #include <cmath>
 #include <cstddef>

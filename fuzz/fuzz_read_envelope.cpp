@@ -14,6 +14,7 @@
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
 #include "levelclient/request_cycle.h"
+#include "levelclient/status_text.h"
 #include "timeframe_structure/period_levels.h"
 
 namespace {
@@ -76,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qlxfuzz::check(request_state == levelclient::kIdle, "a failed read left a request going");
     qlxfuzz::check(!fake.log.empty(), "a failed read was not logged");
     qlxfuzz::check(!fake.log.back().empty(), "a failed read shows an empty text");
+    qlxfuzz::check(fake.log.back().size() <= levelclient::kLongestServiceStatus,
+                   "a failed read shows more than a status line");
   }
   qlxfuzz::check(status_id != 0, "no status text was shown");
 
