@@ -346,7 +346,27 @@ const std::string kSpelledKeyMessage =
     std::string(400, 'm') + R"(","data":[]})";
 const std::string kHugeBody(host::kMaxResponseBytes + 1, ' ');
 
-void expect_masked_status_line(const std::vector<std::string>& log) {
+const std::string kEsDaily = "assetClass=Futures&symbol=ES&timeframe=D";
+
+// The huge body asked for is refused before the study reads it, with the
+// host's line and the study's parse error.
+void expect_huge_body_refused(TwoHosts& hosts) {
+  hosts.deliver();
+  hosts.expect_same("a body too large");
+  const std::vector<std::string>& log = hosts.in_platform->log;
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2],
+            "HTTP request failed: https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
+            "assetClass=Futures&symbol=ES&timeframe=D&api_key=***: response larger than 16 MiB");
+  EXPECT_EQ(log.back(), "Error parsing data");
+}
+
+// A long message that spells the key three ways shows as one status line.
+void expect_spelled_key_masked(TwoHosts& hosts) {
+  hosts.recalculate_answering(kEsDaily, kSpelledKeyMessage);
+  hosts.deliver();
+  hosts.expect_same("a long message repeating the key");
+  const std::vector<std::string>& log = hosts.in_platform->log;
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().size(), 300u);
   EXPECT_EQ(log.back().rfind("Invalid key ***, ***, *** mmm", 0), 0u) << log.back();
@@ -374,23 +394,12 @@ TEST(PlatformBridge, AMisbehavingServiceEndsAPriceMapDownloadAlikeInBothHosts) {
   hosts.full_recalculation();
   hosts.settle();
   ASSERT_TRUE(hosts.platform_shows_levels());
-  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kHugeBody);
+  hosts.recalculate_answering(kEsDaily, kHugeBody);
   hosts.expect_same("the same symbol's download pending");
   EXPECT_TRUE(hosts.platform_shows_levels()) << "a map stays until the next of its inputs";
-  hosts.deliver();
-  hosts.expect_same("a body too large");
+  expect_huge_body_refused(hosts);
   EXPECT_FALSE(hosts.platform_shows_levels());
-  const std::vector<std::string>& log = hosts.in_platform->log;
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(log[log.size() - 2],
-            "HTTP request failed: https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
-            "assetClass=Futures&symbol=ES&timeframe=D&api_key=***: response larger than 16 MiB");
-  EXPECT_EQ(log.back(), "Error parsing data");
-
-  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kSpelledKeyMessage);
-  hosts.deliver();
-  hosts.expect_same("a long message repeating the key");
-  expect_masked_status_line(hosts.in_platform->log);
+  expect_spelled_key_masked(hosts);
 }
 
 TEST(PlatformBridge, AMisbehavingServiceEndsATimeframeCycleAlikeInBothHosts) {
@@ -398,14 +407,9 @@ TEST(PlatformBridge, AMisbehavingServiceEndsATimeframeCycleAlikeInBothHosts) {
   hosts.set_int(0, 1);
   hosts.set_text(1, "ES");
   hosts.set_text(2, "Secret+Key/123");
-  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kHugeBody);
-  hosts.deliver();
-  hosts.expect_same("a body too large");
-  EXPECT_EQ(hosts.in_platform->log.back(), "Error parsing data");
-  hosts.recalculate_answering("assetClass=Futures&symbol=ES&timeframe=D", kSpelledKeyMessage);
-  hosts.deliver();
-  hosts.expect_same("a long message repeating the key");
-  expect_masked_status_line(hosts.in_platform->log);
+  hosts.recalculate_answering(kEsDaily, kHugeBody);
+  expect_huge_body_refused(hosts);
+  expect_spelled_key_masked(hosts);
 }
 
 TEST(PlatformBridge, TheTimeframeCycleWritesStraightIntoThePlatformsArrays) {
