@@ -106,7 +106,9 @@ void find_spans(std::string_view text, const Pattern& pattern, Reading reading, 
 
 std::vector<Span> spans_of(std::string_view text, std::string_view secret, TextEnd end) {
   std::vector<Span> spans;
-  if (secret.empty()) return spans;
+  // Every spelling is at least as long as the secret; only a cut text may
+  // end in a shorter piece of it.
+  if (secret.empty() || (end == TextEnd::kWhole && text.size() < secret.size())) return spans;
   const Pattern pattern(secret);
   find_spans(text, pattern, Reading::kDecoded, end, spans);
   find_spans(text, pattern, Reading::kRaw, end, spans);

@@ -396,7 +396,8 @@ TEST(PlatformBridge, AMisbehavingServiceEndsAPriceMapDownloadAlikeInBothHosts) {
   ASSERT_TRUE(hosts.platform_shows_levels());
   hosts.recalculate_answering(kEsDaily, kHugeBody);
   hosts.expect_same("the same symbol's download pending");
-  EXPECT_TRUE(hosts.platform_shows_levels()) << "a map stays until the next of its inputs";
+  EXPECT_TRUE(hosts.platform_shows_levels())
+      << "the same inputs keep their map until the new one arrives";
   expect_huge_body_refused(hosts);
   EXPECT_FALSE(hosts.platform_shows_levels());
   expect_spelled_key_masked(hosts);
