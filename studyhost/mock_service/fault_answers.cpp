@@ -1,11 +1,11 @@
-#include "studyhost/lib/mock_service_faults.h"
+#include "studyhost/mock_service/fault_answers.h"
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 #include <utility>
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 

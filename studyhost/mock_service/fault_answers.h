@@ -1,7 +1,7 @@
 // How the mock level data service misbehaves on purpose: which fault each
 // request gets, and what each fault kind makes of the answer the service
 // would have given. Only the service's own files include this; the plan
-// itself and its fault list are in level_service_faults.h.
+// itself and its fault list are in fault_plan.h.
 #pragma once
 
 #include <httplib.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "studyhost/lib/level_service_faults.h"
-#include "studyhost/lib/mock_level_service.h"
+#include "studyhost/mock_service/fault_plan.h"
+#include "studyhost/mock_service/mock_level_service.h"
 
 namespace studyhost::mock_service {
 

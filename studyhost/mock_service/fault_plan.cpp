@@ -1,4 +1,4 @@
-#include "studyhost/lib/level_service_faults.h"
+#include "studyhost/mock_service/fault_plan.h"
 
 #include <algorithm>
 #include <charconv>

@@ -24,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 

@@ -1,23 +1,21 @@
-#include "studyhost/lib/mock_level_service.h"
+#include "studyhost/mock_service/mock_level_service.h"
 
 #include <httplib.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
 #include "levelclient/level_request.h"
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/mock_service_faults.h"
+#include "studyhost/mock_service/fault_answers.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 
@@ -25,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kHost = "127.0.0.1";
 constexpr const char* kInvalidKey = R"({"message":"Invalid API key"})";
 constexpr const char* kNoData = R"({"message":"No data"})";
 constexpr const char* kBadRequest = R"({"message":"Bad request"})";
@@ -273,14 +270,14 @@ bool MockLevelService::start(const MockServiceOptions& options, std::string* err
   errno = 0;
   int bound = -1;
   if (port == 0) {
-    bound = server->bind_to_any_port(kHost);
-  } else if (server->bind_to_port(kHost, port)) {
+    bound = server->bind_to_any_port(kMockServiceHost);
+  } else if (server->bind_to_port(kMockServiceHost, port)) {
     bound = port;
   }
   if (bound <= 0) {
     const int cause = errno;
     if (cause == EADDRINUSE) return fail("port " + std::to_string(port) + " is already in use");
-    return fail("cannot listen on " + std::string(kHost) + ":" + std::to_string(port) +
+    return fail("cannot listen on " + std::string(kMockServiceHost) + ":" + std::to_string(port) +
                 (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()));
   }
 
@@ -328,67 +325,6 @@ void MockLevelService::stop() {
   }
   s.server.reset();
   s.port = 0;
-}
-
-namespace {
-
-volatile std::sig_atomic_t g_stop_requested = 0;
-
-extern "C" void request_stop(int) {
-  g_stop_requested = 1;
-}
-
-}  // namespace
-
-int run_serve_levels(const MockServiceOptions& options, std::ostream& out, std::ostream& err) {
-  const std::string& dir = options.dir;
-  MockLevelService service;
-  std::mutex out_mutex;
-  service.set_log([&](const std::string& line) {
-    std::lock_guard lock(out_mutex);
-    out << line << std::endl;
-  });
-  g_stop_requested = 0;
-  const auto previous_int = std::signal(SIGINT, request_stop);
-  const auto previous_term = std::signal(SIGTERM, request_stop);
-  auto restore_signals = [&] {
-    std::signal(SIGINT, previous_int);
-    std::signal(SIGTERM, previous_term);
-  };
-
-  std::string error;
-  if (!service.start(options, &error)) {
-    restore_signals();
-    err << "serve-levels: " << error << std::endl;
-    return 1;
-  }
-  {
-    std::lock_guard lock(out_mutex);
-    out << "Serving " << dir << " on http://" << kHost << ":" << service.port()
-        << (options.api_key ? " (API key required)" : "");
-    if (options.faults.any()) {
-      out << " with faults " << fault_list_text(options.faults) << " (seed " << options.faults.seed
-          << ")";
-    }
-    out << "; Ctrl-C stops" << std::endl;
-  }
-  while (g_stop_requested == 0 && service.running()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  const bool clean = g_stop_requested != 0;
-  service.stop();
-  restore_signals();
-  if (!clean) {
-    err << "serve-levels: the service ended unexpectedly" << std::endl;
-    return 1;
-  }
-  std::lock_guard lock(out_mutex);
-  out << "Stopped" << std::endl;
-  return 0;
-}
-
-int run_serve_levels(const MockServiceOptions& options) {
-  return run_serve_levels(options, std::cout, std::cerr);
 }
 
 }  // namespace studyhost

@@ -10,7 +10,7 @@
 // Every answer is JSON. Each request gives one log line: method, path and
 // query with the api_key value shown as ***, and the status.
 //
-// With a fault plan (level_service_faults.h) the service misbehaves on
+// With a fault plan (fault_plan.h) the service misbehaves on
 // purpose: some answers become the plan's faults, and the log line names the
 // fault after the status. Every fault ends by itself: a slow body a little
 // after the clients' time-out, a delayed answer well before it.
@@ -19,14 +19,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "studyhost/lib/level_service_faults.h"
+#include "studyhost/mock_service/fault_plan.h"
 
 namespace studyhost {
+
+// The only address the service listens on: it is for this machine's clients.
+inline constexpr char kMockServiceHost[] = "127.0.0.1";
 
 struct MockServiceOptions {
   std::string dir;                     // the folder of <assetClass>/<symbol>_<timeframe>.json
@@ -81,11 +83,5 @@ class MockLevelService {
 // of every api_key parameter (however its name is percent-encoded) shown as
 // ***, and bytes outside printable ASCII as %XX.
 std::string loggable_target(const std::string& target);
-
-// The `serve-levels` command: serves until SIGINT or SIGTERM, writing the
-// address and then one line per request to `out`, errors to `err`. Returns 0
-// after a clean stop, 1 when the service could not start.
-int run_serve_levels(const MockServiceOptions& options, std::ostream& out, std::ostream& err);
-int run_serve_levels(const MockServiceOptions& options);
 
 }  // namespace studyhost

@@ -1,4 +1,4 @@
-#include "studyhost/lib/curl_transport.h"
+#include "studyhost/net/curl_transport.h"
 
 #include <curl/curl.h>
 
@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "host/text_case.h"
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost {
 

@@ -14,8 +14,8 @@
 #include <cstddef>
 #include <string>
 
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/host_constants.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost {
 

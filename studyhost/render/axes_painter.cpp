@@ -1,4 +1,4 @@
-#include "studyhost/lib/axes_painter.h"
+#include "studyhost/render/axes_painter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/drawable_text.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/render/drawable_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost {
 namespace {

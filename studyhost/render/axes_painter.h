@@ -2,7 +2,7 @@
 // the candles, the plot's frame and the title with the last bar's prices.
 #pragma once
 
-#include "studyhost/lib/canvas.h"
+#include "studyhost/render/canvas.h"
 
 namespace studyhost {
 

@@ -1,10 +1,10 @@
-#include "studyhost/lib/canvas.h"
+#include "studyhost/render/canvas.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "studyhost/lib/chart_layout.h"
-#include "studyhost/lib/chart_picture.h"
+#include "studyhost/render/chart_layout.h"
+#include "studyhost/runtime/chart_picture.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/chart_layout.h"
+#include "studyhost/render/chart_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/bar_lookup.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/bar_lookup.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost {
 namespace {

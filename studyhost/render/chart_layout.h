@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/chart_picture.h"
+#include "studyhost/runtime/chart_picture.h"
 
 namespace studyhost {
 

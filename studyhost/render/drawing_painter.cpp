@@ -1,11 +1,11 @@
-#include "studyhost/lib/drawing_painter.h"
+#include "studyhost/render/drawing_painter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/drawable_text.h"
+#include "studyhost/render/drawable_text.h"
 
 namespace studyhost {
 namespace {

@@ -2,7 +2,7 @@
 // and status texts placed by relative coordinates.
 #pragma once
 
-#include "studyhost/lib/canvas.h"
+#include "studyhost/render/canvas.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/renderer.h"
+#include "studyhost/render/renderer.h"
 
 #include <cairo-svg.h>
 #include <cairo.h>
@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/axes_painter.h"
-#include "studyhost/lib/canvas.h"
-#include "studyhost/lib/drawable_text.h"
-#include "studyhost/lib/drawing_painter.h"
-#include "studyhost/lib/subgraph_painter.h"
+#include "studyhost/render/axes_painter.h"
+#include "studyhost/render/canvas.h"
+#include "studyhost/render/drawable_text.h"
+#include "studyhost/render/drawing_painter.h"
+#include "studyhost/render/subgraph_painter.h"
 
 namespace studyhost {
 namespace {

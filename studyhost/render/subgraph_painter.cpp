@@ -1,10 +1,10 @@
-#include "studyhost/lib/subgraph_painter.h"
+#include "studyhost/render/subgraph_painter.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "studyhost/lib/drawable_text.h"
+#include "studyhost/render/drawable_text.h"
 
 namespace studyhost {
 namespace {

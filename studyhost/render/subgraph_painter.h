@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "studyhost/lib/canvas.h"
+#include "studyhost/render/canvas.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/bar_lookup.h"
+#include "studyhost/runtime/bar_lookup.h"
 
 namespace studyhost {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
+#include "studyhost/runtime/chart.h"
 
 namespace studyhost {
 

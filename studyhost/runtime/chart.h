@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 

@@ -1,8 +1,8 @@
-#include "studyhost/lib/chart_picture.h"
+#include "studyhost/runtime/chart_picture.h"
 
 #include "host/subgraph_slot.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost {
 

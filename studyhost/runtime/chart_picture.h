@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "host/subgraph_slot.h"
-#include "studyhost/lib/chart.h"
-#include "studyhost/lib/drawing_store.h"
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/chart.h"
+#include "studyhost/runtime/drawing_store.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/drawing_store.h"
+#include "studyhost/runtime/drawing_store.h"
 
 #include <bit>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "studyhost/lib/host.h"
+#include "studyhost/runtime/host.h"
 
 #include <algorithm>
 #include <string>

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "studyhost/lib/call_observer.h"
-#include "studyhost/lib/chart.h"
-#include "studyhost/lib/drawing_store.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/menu.h"
-#include "studyhost/lib/study_instance.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/call_observer.h"
+#include "studyhost/runtime/chart.h"
+#include "studyhost/runtime/drawing_store.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/menu.h"
+#include "studyhost/runtime/study_instance.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost {
 

@@ -1,13 +1,13 @@
-#include "studyhost/lib/host_operations.h"
+#include "studyhost/runtime/host_operations.h"
 
 #include <string>
 #include <utility>
 
-#include "studyhost/lib/bar_lookup.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/redact.h"
-#include "studyhost/lib/study_instance.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/bar_lookup.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/redact.h"
+#include "studyhost/runtime/study_instance.h"
+#include "studyhost/runtime/value_text.h"
 
 // Every operation here is called by a study through a C function pointer, so
 // nothing may escape it: failures end in the operation's "refused" answer.

@@ -1,11 +1,11 @@
-#include "studyhost/lib/http_slot.h"
+#include "studyhost/runtime/http_slot.h"
 
 #include <condition_variable>
 #include <mutex>
 
 #include "host/text_case.h"
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/host_constants.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost {
 

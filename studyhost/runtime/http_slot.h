@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/input_kinds.h"
+#include "studyhost/runtime/input_kinds.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include "host/input_slot.h"
 #include "host/study_interface.h"
 #include "host/text_case.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost {
 namespace {

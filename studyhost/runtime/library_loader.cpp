@@ -1,4 +1,4 @@
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/library_loader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 #ifdef _WIN32
 #include "host/windows_system.h"

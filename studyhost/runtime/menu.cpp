@@ -1,4 +1,4 @@
-#include "studyhost/lib/menu.h"
+#include "studyhost/runtime/menu.h"
 
 #include <algorithm>
 #include <limits>

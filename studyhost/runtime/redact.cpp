@@ -1,6 +1,6 @@
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/redact.h"
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 namespace {

@@ -1,4 +1,4 @@
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace studyhost {
 

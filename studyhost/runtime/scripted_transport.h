@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/transfer_gate.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/transfer_gate.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost {
 

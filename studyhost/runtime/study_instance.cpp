@@ -1,4 +1,4 @@
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/study_instance.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "host/process_heap.h"
-#include "studyhost/lib/host_operations.h"
+#include "studyhost/runtime/host_operations.h"
 
 namespace studyhost {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/http_slot.h"
+#include "studyhost/runtime/host_constants.h"
+#include "studyhost/runtime/http_slot.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/transfer_gate.h"
+#include "studyhost/runtime/transfer_gate.h"
 
 namespace studyhost {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 namespace studyhost {
 namespace {
