@@ -6,7 +6,7 @@
 
 #include "host/study_interface.h"
 #include "host/transfer_failure.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost::validate {
 namespace {

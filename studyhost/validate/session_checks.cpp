@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/drawing_record.h"
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 
 #include "studyhost/validate/heap_usage.h"
 #include "studyhost/validate/level_responses.h"
