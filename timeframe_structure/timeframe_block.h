@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
@@ -21,7 +22,11 @@ struct CycleInputs {
   std::string api_key;
   std::uint32_t enabled = 0;  // bit c - 1 set when timeframe code c is enabled
 
-  bool operator==(const CycleInputs&) const = default;
+  bool operator==(const CycleInputs& other) const {
+    return std::tie(asset_class, symbol, api_key, enabled) ==
+           std::tie(other.asset_class, other.symbol, other.api_key, other.enabled);
+  }
+  bool operator!=(const CycleInputs& other) const { return !(*this == other); }
 };
 
 struct TimeframeBlock {
