@@ -6,17 +6,13 @@
 #include "levelclient/level_request.h"
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/drawing_passes.h"
+#include "pricemap_overlay/price_map_parser.h"
 
 namespace pricemap {
 namespace {
 
 std::int32_t& request_state(host::StudyInterface& sc) {
   return persistent_int(sc, slot::kRequestState);
-}
-
-void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
 }
 
 // A problem that stops the download until the next full recalculation.
