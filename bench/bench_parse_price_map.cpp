@@ -9,7 +9,7 @@
 
 #include "pricemap_overlay/price_map_parser.h"
 #include "pricemap_overlay/study_state.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace {
 
