@@ -12,8 +12,9 @@
 namespace qlx_platform {
 namespace {
 
-// Whether this call starts the chart over, as the studies see it: bar 0 with
-// the per-bar calling on, a first bar to update of 0 without it.
+// Whether this call starts at the chart's first bar: bar 0 with the per-bar
+// calling on, a first bar to update of 0 without it. The bridge then takes
+// the bar date-times, arrays and inputs afresh.
 bool starts_over(const s_sc& sc) {
   return sc.AutoLoop != 0 ? sc.Index == 0 : sc.UpdateStartIndex == 0;
 }
@@ -91,17 +92,16 @@ void BridgedInstance::prepare(s_sc& sc) {
   r.current_index = sc.Index;
   r.first_bar_to_update = sc.UpdateStartIndex;
   r.chosen_menu_id = sc.MenuEventID;
+  r.full_recalculation = sc.IsFullRecalculation != 0 ? 1 : 0;
   r.http_response = sc.HTTPResponse.GetChars();
   if (r.defaults_call != 0) return;
 
   const bool over = starts_over(sc);
   if (over) {
     // The platform removes a study's drawings when it recalculates the chart
-    // in full; on any other call that starts the chart over (every update of
-    // a one-bar chart) the bridge does, so that a drawing whose identifier
-    // the study forgets there does not stay behind.
-    if (sc.IsFullRecalculation == 0) remove_own_drawings(sc);
-    drawing_kinds_.clear();
+    // in full. An update from bar 0 (every update of a one-bar chart) keeps
+    // them, and the study goes on changing them.
+    if (r.full_recalculation != 0) drawing_kinds_.clear();
     bar_times_converted_ = 0;
   }
   // Bar date-times are converted when the study first reads them, and only
@@ -218,12 +218,6 @@ void BridgedInstance::write_declarations(s_sc& sc) {
     } else if (slot.draw_style != 0) {
       refuse(Refusal::kSubgraphStyle, "an output's draw style has no counterpart in the platform");
     }
-  }
-}
-
-void BridgedInstance::remove_own_drawings(s_sc& sc) {
-  for (const auto& [line_number, kind] : drawing_kinds_) {
-    sc.DeleteACSChartDrawing(sc.ChartNumber, TOOL_DELETE_CHARTDRAWING, line_number);
   }
 }
 

@@ -81,7 +81,6 @@ class BridgedInstance {
   void read_input(s_sc& sc, std::int32_t index);
   void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  void remove_own_drawings(s_sc& sc);
   static InputSnapshot snapshot_of(const host::InputSlot& slot);
   static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -157,26 +158,31 @@ struct TwoHosts {
   studyhost::StudyInstance* in_studyhost = nullptr;
   Study* in_platform = nullptr;
 
-  TwoHosts(StudyFunction studyhost_function, fake_platform::StudyFunction platform_function)
-      : platform_chart(platform_bars()) {
+  TwoHosts(StudyFunction studyhost_function, fake_platform::StudyFunction platform_function,
+           const std::vector<std::int64_t>& times = bar_times())
+      : platform_chart(platform_bars(times)) {
     std::vector<studyhost::Bar> bars;
-    for (const std::int64_t t : bar_times()) bars.push_back(studyhost::Bar{t, 1, 2, 0.5f, 1, 10});
+    for (const std::int64_t t : times) bars.push_back(studyhost::Bar{t, 1, 2, 0.5f, 1, 10});
     studyhost_chart.set_bars(std::move(bars));
-    for (const char* tf : {"D", "W", "M", "Q", "Y"}) {
-      transport.respond(std::string("https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
-                                    "assetClass=Futures&symbol=ES&timeframe=") +
-                            tf,
-                        response(tf));
-    }
+    for (const char* tf : {"D", "W", "M", "Q", "Y"}) transport.respond(url_of(tf), response(tf));
     library = studyhost::StudyLibrary::in_process(studyhost_function, "study_64");
     in_studyhost = &studyhost_chart.add_study(*library);
     in_platform = &platform_chart.add_study(platform_function);
   }
 
-  static std::vector<SCDateTime> platform_bars() {
+  static std::vector<SCDateTime> platform_bars(
+      const std::vector<std::int64_t>& times = bar_times()) {
     std::vector<SCDateTime> bars;
-    for (const std::int64_t t : bar_times()) bars.push_back(qlx_platform::to_platform_time(t));
+    for (const std::int64_t t : times) bars.push_back(qlx_platform::to_platform_time(t));
     return bars;
+  }
+
+  // The request of a timeframe, up to its key.
+  static std::string url_of(const char* timeframe) {
+    return std::string(
+               "https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
+               "assetClass=Futures&symbol=ES&timeframe=") +
+           timeframe;
   }
 
   void set_text(std::int32_t index, const char* text) {
@@ -195,9 +201,20 @@ struct TwoHosts {
     }
   }
 
+  // The study's Asset Class, Symbol and API Key inputs, at their numbers.
+  void ask_for_es(std::int32_t asset_class, std::int32_t symbol, std::int32_t api_key) {
+    set_int(asset_class, 1);  // Futures
+    set_text(symbol, "ES");
+    set_text(api_key, "secret-key-123");
+  }
+
   void full_recalculation() {
     studyhost_chart.full_recalculation(*in_studyhost);
     platform_chart.full_recalculation(*in_platform);
+  }
+  void update_last_bar() {
+    studyhost_chart.update_last_bar();
+    platform_chart.update_last_bar(*in_platform);
   }
 
   // Answers each host's requests from the bundled responses until none is left.
@@ -405,5 +422,55 @@ TEST(PlatformBridge, AStudyhostRecordIsLeftUntouched) {
   timeframe_in_platform(reinterpret_cast<s_sc&>(record));
   EXPECT_EQ(std::memcmp(before.data(), &record, sizeof record), 0);
 }
+
+// Both studies, with the numbers of their Asset Class, Symbol and API Key
+// inputs and the requests of one download cycle.
+struct BothStudies {
+  const char* name;
+  StudyFunction in_studyhost;
+  fake_platform::StudyFunction in_platform;
+  std::int32_t asset_class, symbol, api_key;
+  std::size_t requests_per_cycle;
+};
+const BothStudies kStudies[] = {
+    {"price map", &pricemap_in_studyhost, &pricemap_in_platform, 38, 39, 41, 1},
+    {"timeframe structure", &timeframe_in_studyhost, &timeframe_in_platform, 0, 1, 2, 5},
+};
+
+template <typename Drawings>
+std::vector<int> ids_of(const Drawings& drawings) {
+  std::vector<int> ids;
+  for (const auto& [id, drawing] : drawings) ids.push_back(id);
+  return ids;
+}
+
+void recalculate(TwoHosts& hosts, const char* step) {
+  hosts.full_recalculation();
+  hosts.settle();
+  hosts.expect_same(step);
+}
+
+// Every update of a chart of one bar calls bar 0, as a full recalculation
+// does; only a full recalculation downloads and draws everything again.
+TEST(PlatformBridge, UpdatesOfAOneBarChartNeitherDownloadNorRedrawAgain) {
+  for (const BothStudies& study : kStudies) {
+    SCOPED_TRACE(study.name);
+    TwoHosts hosts(study.in_studyhost, study.in_platform, {bar_times().front()});
+    hosts.ask_for_es(study.asset_class, study.symbol, study.api_key);
+    recalculate(hosts, "the download");
+    ASSERT_EQ(hosts.in_platform->requests.size(), study.requests_per_cycle);
+    const std::vector<std::string> log = hosts.in_platform->log;
+    const std::vector<int> studyhost_ids = ids_of(hosts.studyhost_chart.drawings());
+    const std::vector<int> platform_ids = ids_of(hosts.in_platform->drawings);
+
+    for (int update = 0; update < 10; ++update) hosts.update_last_bar();
+    hosts.expect_same("ten updates");
+    EXPECT_EQ(hosts.in_platform->requests.size(), study.requests_per_cycle);
+    EXPECT_EQ(hosts.in_platform->log, log);
+    EXPECT_EQ(ids_of(hosts.studyhost_chart.drawings()), studyhost_ids);
+    EXPECT_EQ(ids_of(hosts.in_platform->drawings), platform_ids);
+  }
+}
+
 
 }  // namespace
