@@ -93,7 +93,7 @@ void BridgedInstance::prepare(s_sc& sc) {
   r.first_bar_to_update = sc.UpdateStartIndex;
   r.chosen_menu_id = sc.MenuEventID;
   r.full_recalculation = sc.IsFullRecalculation != 0 ? 1 : 0;
-  r.http_response = sc.HTTPResponse.GetChars();
+  r.http_response = http_.response(sc);
   if (r.defaults_call != 0) return;
 
   const bool over = starts_over(sc);

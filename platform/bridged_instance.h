@@ -12,6 +12,7 @@
 
 #include "host/study_interface.h"
 #include "platform/bridge.h"
+#include "platform/http_exchange.h"
 #include "sierrachart.h"
 
 namespace qlx_platform {
@@ -56,6 +57,7 @@ class BridgedInstance {
   void forget_drawing(int line_number);
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
+  HttpExchange& http() { return http_; }
 
  private:
   struct SlotHandle {
@@ -95,6 +97,7 @@ class BridgedInstance {
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
+  HttpExchange http_;
   s_sc* platform_ = nullptr;
   bool inputs_read_ = false;
   std::uint32_t refused_ = 0;

@@ -49,11 +49,14 @@ std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url)
   if (bridge == nullptr || url == nullptr) return 0;
   try {
     s_sc& platform = bridge->platform();
-    const int accepted = platform.MakeHTTPRequest(SCString(host::text_of(*url)));
-    // The platform empties its response text when it accepts a request (and
-    // may move it): the study reads it again on this very call.
-    sc->http_response = platform.HTTPResponse.GetChars();
-    return accepted != 0 ? 1 : 0;
+    const char* const text = host::text_of(*url);
+    // Non-zero is the request's identifier, which the platform gives back on
+    // the call that completes it.
+    const int request_id = platform.MakeHTTPRequest(SCString(text));
+    if (request_id != 0) bridge->http().accepted(request_id, platform.HTTPRequestID, text);
+    // From acceptance the study sees an empty response, on this very call too.
+    sc->http_response = bridge->http().response(platform);
+    return request_id != 0 ? 1 : 0;
   } catch (...) {
     return 0;
   }

@@ -444,6 +444,38 @@ std::vector<int> ids_of(const Drawings& drawings) {
   return ids;
 }
 
+// The platform completes a request with an empty body: the study must not
+// take it for one still on its way, but end its download as it does after a
+// failed transfer in studyhost, with the same log lines, and ask again on the
+// next full recalculation.
+TEST(PlatformBridge, AnEmptyBodyEndsTheDownloadAsAFailedTransferDoesInStudyhost) {
+  for (const BothStudies& study : kStudies) {
+    SCOPED_TRACE(study.name);
+    TwoHosts hosts(study.in_studyhost, study.in_platform);
+    hosts.ask_for_es(study.asset_class, study.symbol, study.api_key);
+    for (const char* tf : {"D", "W", "M", "Q", "Y"}) {
+      hosts.transport.respond(TwoHosts::url_of(tf) + "&api_key", "");
+    }
+    hosts.full_recalculation();
+    // Until the platform says the request completed, its response text is
+    // not the study's to read, whatever it holds.
+    hosts.in_platform->sc.HTTPResponse = R"({"data":[]})";
+    hosts.update_last_bar();
+    hosts.expect_same("on its way");
+
+    ASSERT_TRUE(hosts.studyhost_chart.settle_downloads(std::chrono::seconds(10)));
+    hosts.platform_chart.respond(*hosts.in_platform, "");
+    hosts.expect_same("after the empty body");
+    EXPECT_EQ(hosts.in_platform->log,
+              (std::vector<std::string>{
+                  "HTTP request failed: " + TwoHosts::url_of("D") + "&api_key=***: empty response",
+                  "Error parsing data"}));
+    hosts.full_recalculation();
+    EXPECT_EQ(hosts.in_platform->requests.size(), 2u);
+    hosts.expect_same("the next full recalculation");
+  }
+}
+
 void recalculate(TwoHosts& hosts, const char* step) {
   hosts.full_recalculation();
   hosts.settle();

@@ -342,10 +342,11 @@ struct s_sc {
   SCInput145Array Input;
   SCSubgraph260Array Subgraph;
   SCString HTTPResponse;
+  int HTTPRequestID = 0;  // on the call that completes a request: its identifier
 
   int& (*GetPersistentInt)(int key) = nullptr;
   void*& (*GetPersistentPointer)(int key) = nullptr;
-  int (*MakeHTTPRequest)(const SCString& url) = nullptr;
+  int (*MakeHTTPRequest)(const SCString& url) = nullptr;  // the request's identifier, 0 = refused
   int (*Internal_UseDrawingTool)(s_UseTool& tool) = nullptr;
   int (*DeleteACSChartDrawing)(int chart_number, int tool, int line_number) = nullptr;
   SCString (*FormatGraphValue)(double value, int value_format) = nullptr;
