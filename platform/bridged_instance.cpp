@@ -270,6 +270,25 @@ void BridgedInstance::attach_bar_times(void* instance) {
   if (self != nullptr && self->platform_ != nullptr) self->convert_bar_times();
 }
 
+std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
+  convert_bar_times();
+  const std::int32_t count = record_.bar_datetimes.count;
+  if (count <= 0) return 0;
+  // A lower bound written out, so bars out of time order still give a bar
+  // of the chart.
+  std::int32_t low = 0;
+  std::int32_t high = count;
+  while (low < high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    if (bar_times_[static_cast<std::size_t>(middle)] < date_time) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < count ? low : count - 1;
+}
+
 void BridgedInstance::convert_bar_times() {
   const std::int32_t count = std::max(platform_->ArraySize, 0);
   try {

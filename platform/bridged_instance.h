@@ -58,6 +58,9 @@ class BridgedInstance {
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
   HttpExchange& http() { return http_; }
+  // The first bar at or after `date_time` on this chart; past the last bar,
+  // the last bar; an empty chart gives 0.
+  std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
   struct SlotHandle {

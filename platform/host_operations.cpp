@@ -146,12 +146,15 @@ std::int64_t to_chart_time(host::StudyInterface* sc, const std::int64_t* date_ti
   return from_platform_time(converted);
 }
 
-std::int32_t bar_index(host::StudyInterface* sc, std::int32_t chart_number,
+// The first bar at or after the date-time, by the chart's own bar times; the
+// platform's lookups give the bar that holds a moment or the nearest one,
+// which on a chart with gaps is the last bar before the gap. Every chart
+// number reads this chart, the only one the studies ask about.
+std::int32_t bar_index(host::StudyInterface* sc, std::int32_t /*chart_number*/,
                        std::int64_t date_time) {
   BridgedInstance* bridge = bridge_of(sc);
   if (bridge == nullptr) return 0;
-  const SCDateTime time = to_platform_time(date_time);
-  return bridge->platform().GetContainingIndexForSCDateTime(chart_number, time);
+  return bridge->first_bar_at_or_after(date_time);
 }
 
 void add_log(host::StudyInterface* sc, const char* text, std::int32_t show_log) {

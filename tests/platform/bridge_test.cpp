@@ -482,6 +482,34 @@ void recalculate(TwoHosts& hosts, const char* step) {
   hosts.expect_same(step);
 }
 
+// Regular-hours bars, 09:30 to 15:45, from Thursday 9 to Friday 17 October
+// 2025: no bar starts at a midnight, and a weekend lies between.
+std::vector<std::int64_t> regular_hours_bars() {
+  std::vector<std::int64_t> times;
+  for (std::int64_t day = 45939; day <= 45947; ++day) {
+    if (day % 7 < 2) continue;  // day 0, 1899-12-30, was a Saturday
+    for (int i = 0; i < 26; ++i) {
+      times.push_back(day * host::kMicrosPerDay + (9 * 3600 + 1800 + i * 900) * 1000000LL);
+    }
+  }
+  return times;
+}
+
+TEST(PlatformBridge, LevelsStartOnTheFirstBarOfTheirDayOnAChartWithGaps) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform, regular_hours_bars());
+  hosts.ask_for_es(38, 39, 41);
+  recalculate(hosts, "latest-map mode");
+  // Friday's map begins at Friday's opening bar, the seventh day's first,
+  // not at Thursday's last.
+  for (const auto& [id, tool] : hosts.in_platform->drawings) {
+    if (tool.DrawingType == DRAWING_LINE) {
+      EXPECT_EQ(tool.BeginIndex, 6 * 26);
+    }
+  }
+  hosts.set_int(36, 2);
+  recalculate(hosts, "per-period mode");
+}
+
 // Every update of a chart of one bar calls bar 0, as a full recalculation
 // does; only a full recalculation downloads and draws everything again.
 TEST(PlatformBridge, UpdatesOfAOneBarChartNeitherDownloadNorRedrawAgain) {
