@@ -136,14 +136,11 @@ host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_tim
   }
 }
 
-// Both conversions take a level data day's midnight, which the service dates
-// in UTC, to the chart's time zone: the same instant as a chart time.
-std::int64_t to_chart_time(host::StudyInterface* sc, const std::int64_t* date_time) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || date_time == nullptr) return 0;
-  const SCDateTime converted =
-      bridge->platform().ConvertDateTimeToChartTimeZone(to_platform_time(*date_time), TIMEZONE_UTC);
-  return from_platform_time(converted);
+// A price map dated D applies from midnight of D in the chart's time zone,
+// the calendar day the chart's bar times are counted in: both conversions
+// keep the date-time as it is, as studyhost's do.
+std::int64_t to_chart_time(host::StudyInterface* /*sc*/, const std::int64_t* date_time) {
+  return date_time == nullptr ? 0 : *date_time;
 }
 
 // The first bar at or after the date-time, by the chart's own bar times; the

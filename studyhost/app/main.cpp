@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
                       "has run, as the host would from outside (repeatable)");
   run_cmd->add_option("--price-increment", run.price_increment, "Tick size (default 0.25)");
   run_cmd->add_option("--value-format", run.value_format, "Decimals of price texts (default 2)");
-  run_cmd->add_option("--tz-offset", run.tz_offset_hours, "Chart time-zone offset in hours");
+  run_cmd->add_option("--tz-offset", run.tz_offset_hours,
+                      "Hours from the bars file's times to the chart's time zone");
   run_cmd->add_option("--chart-number", run.chart_number, "Chart number (default 1)");
   run_cmd->add_option("--service", run.service,
                       "Base URL for the level data service, or a folder of responses to serve "

@@ -510,6 +510,17 @@ TEST(PlatformBridge, LevelsStartOnTheFirstBarOfTheirDayOnAChartWithGaps) {
   recalculate(hosts, "per-period mode");
 }
 
+// A chart in New York: the platform's conversion into the chart's time zone
+// would start every map 4 hours before the midnight its bars count from.
+TEST(PlatformBridge, AMapsDayIsTheChartsCalendarDayInAnyTimeZone) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.in_platform->time_zone_offset_days = -4.0 / 24.0;
+  hosts.ask_for_es(38, 39, 41);
+  recalculate(hosts, "latest-map mode");
+  hosts.set_int(36, 2);
+  recalculate(hosts, "per-period mode");
+}
+
 // Every update of a chart of one bar calls bar 0, as a full recalculation
 // does; only a full recalculation downloads and draws everything again.
 TEST(PlatformBridge, UpdatesOfAOneBarChartNeitherDownloadNorRedrawAgain) {

@@ -351,6 +351,10 @@ struct s_sc {
   int (*DeleteACSChartDrawing)(int chart_number, int tool, int line_number) = nullptr;
   SCString (*FormatGraphValue)(double value, int value_format) = nullptr;
   SCString (*DateTimeToString)(const SCDateTime& date_time, int flags) = nullptr;
+  // Two members the bridge must not use for a map's day and its first bar
+  // (the day is the chart's calendar day; the first bar is the first at or
+  // after its midnight): the fake answers them as the platform would, so a
+  // bridge that did shows in the tests.
   SCDateTimeMS (*InternalConvertDateTimeToChartTimeZone)(const SCDateTime& date_time,
                                                          TimeZonesEnum time_zone) = nullptr;
   int (*GetContainingIndexForSCDateTime)(int chart_number, const SCDateTime& date_time) = nullptr;
