@@ -543,5 +543,22 @@ TEST(PlatformBridge, UpdatesOfAOneBarChartNeitherDownloadNorRedrawAgain) {
   }
 }
 
+// A label anchored two billion days before the base date lies past what a
+// 64-bit count of microseconds holds: it stays as far right as the platform
+// can hold, instead of wrapping round to a date far in the future.
+TEST(PlatformBridge, AHugeLabelOffsetKeepsTheLabelsFarRightOfTheLastBar) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.ask_for_es(38, 39, 41);
+  hosts.set_int(19, 2000000000);
+  hosts.full_recalculation();
+  hosts.settle();
+  int labels = 0;
+  for (const auto& [id, tool] : hosts.in_platform->drawings) {
+    if (tool.DrawingType != DRAWING_TEXT || tool.UseRelativeVerticalValues == 1) continue;
+    ++labels;
+    EXPECT_LT(tool.BeginDateTime.GetAsDouble(), -1.0e8);
+  }
+  EXPECT_GT(labels, 0);
+}
 
 }  // namespace

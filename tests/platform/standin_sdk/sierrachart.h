@@ -144,12 +144,17 @@ class SCString {
 };
 
 // A date-time as a count of days since 1899-12-30 (the older of the SDK's two
-// representations, and the one that loses precision first).
+// representations, and the one that loses precision first). A date and a
+// time of day are first combined into a 64-bit count of microseconds, as the
+// newer SDKs hold them, so a date past what those hold overflows here too.
 class SCDateTime {
  public:
   SCDateTime() = default;
   SCDateTime(double days) : days_(days) {}
-  SCDateTime(int date, int time_in_seconds) : days_(date + time_in_seconds / 86400.0) {}
+  SCDateTime(int date, int time_in_seconds)
+      : days_(static_cast<double>(date * std::int64_t{86400000000} +
+                                  time_in_seconds * std::int64_t{1000000}) /
+              86400000000.0) {}
   int GetDate() const { return static_cast<int>(std::floor(days_ + 0.5 / 86400000.0)); }
   int GetTimeInMilliseconds() const {
     const double fraction = days_ - std::floor(days_);
