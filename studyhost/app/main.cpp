@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "studyhost/app/commands.h"
-#include "studyhost/lib/renderer.h"
+#include "studyhost/render/renderer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/chart_layout.h"
+#include "studyhost/render/chart_layout.h"
 
 #include <gtest/gtest.h>
 
