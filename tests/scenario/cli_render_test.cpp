@@ -190,6 +190,96 @@ TEST_F(Render, DrawStyle35LeavesGapsWhereTheValueIsZero) {
   EXPECT_NE(png.at(l.x_of_bar(15), l.y_of_price(101.0)), (Rgb{0, 255, 0}));
 }
 
+TEST_F(Render, ADottedOutputAlternatesAlongItsLineInPngAndSvg) {
+  // Bars closer together than the dots, as on any chart of some length.
+  ChartPicture p = flat_chart();
+  p.bars.resize(600, p.bars.back());
+  studyhost::SubgraphSeries series;
+  series.name = "Prev. Week Close";
+  series.color = 0x0000FF00;  // green
+  series.line_width = 2;
+  series.line_style = host::kLineDot;
+  series.values.assign(600, 101.0f);
+  p.subgraphs.push_back(series);
+  std::string error;
+  ASSERT_TRUE(studyhost::render_png(p, options_, path("dots.png"), error)) << error;
+  ASSERT_TRUE(studyhost::render_svg(p, options_, path("dots.svg"), error)) << error;
+  const ChartLayout l = studyhost::layout_chart(p, options_);
+  const Png png(path("dots.png"));
+  // Along the line's row, left of where its label stands: green dots with
+  // gaps between them, many times over.
+  int changes = 0;
+  bool was_green = false;
+  for (double x = l.x_of_bar(0); x < l.x_of_bar(300); x += 1) {
+    const bool green = png.at(x, l.y_of_price(101.0)) == Rgb{0, 255, 0};
+    if (green != was_green) ++changes;
+    was_green = green;
+  }
+  EXPECT_GT(changes, 40);
+  std::ifstream svg(path("dots.svg"));
+  const std::string text((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("stroke-dasharray"), std::string::npos);
+}
+
+TEST_F(Render, LabelsAtOnePriceAreStackedEachInItsOwnColour) {
+  ChartPicture p = flat_chart();
+  // Two outputs at one price, the later covering the earlier's line.
+  for (const auto& [name, colour] : {std::pair{"PMH", 0x0000FF00u}, {"PQH", 0x00FF00FFu}}) {
+    studyhost::SubgraphSeries series;
+    series.label = name;
+    series.color = colour;
+    series.line_width = 3;
+    series.values.assign(40, 100.5f);
+    p.subgraphs.push_back(series);
+  }
+  // Two texts anchored at one price.
+  for (const std::uint32_t colour : {0x00FFFF00u, 0x000000FFu}) {
+    DrawingState text;
+    text.kind = host::kDrawingText;
+    text.begin_price = 99.5f;
+    text.has_begin_price = true;
+    text.begin_bar = 10;
+    text.text = "99.50 LEVEL";
+    text.font_size = 12;
+    text.bold = 1;
+    text.color = colour;
+    p.drawings.push_back(text);
+  }
+  std::string error;
+  ASSERT_TRUE(studyhost::render_png(p, options_, path("stacked.png"), error)) << error;
+  const ChartLayout l = studyhost::layout_chart(p, options_);
+  const Png png(path("stacked.png"));
+  // The rows around `price` near `x0`..`x1` that hold ink of each colour.
+  auto ink_rows = [&](double price, double x0, double x1, auto is_ink) {
+    std::vector<int> rows;
+    const double y = l.y_of_price(price);
+    for (int dy = -40; dy <= 40; ++dy) {
+      if (std::abs(dy) <= 2) continue;  // the line's own row
+      for (double x = x0; x < x1; x += 1) {
+        if (is_ink(png.at(x, y + dy))) {
+          rows.push_back(dy);
+          break;
+        }
+      }
+    }
+    return rows;
+  };
+  const auto green = [](Rgb c) { return c.g > 180 && c.r < 90 && c.b < 90; };
+  const auto magenta = [](Rgb c) { return c.r > 180 && c.b > 180 && c.g < 90; };
+  const auto cyan = [](Rgb c) { return c.g > 180 && c.b > 180 && c.r < 90; };
+  const auto red = [](Rgb c) { return c.r > 180 && c.g < 90 && c.b < 90; };
+  const auto labels = ink_rows(100.5, l.x_of_bar(30), l.plot_right, green);
+  const auto covered = ink_rows(100.5, l.x_of_bar(30), l.plot_right, magenta);
+  ASSERT_FALSE(labels.empty());
+  ASSERT_FALSE(covered.empty());
+  EXPECT_TRUE(labels.back() < covered.front() || covered.back() < labels.front());
+  const auto first = ink_rows(99.5, l.x_of_bar(10), l.x_of_bar(30), cyan);
+  const auto second = ink_rows(99.5, l.x_of_bar(10), l.x_of_bar(30), red);
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_LT(first.back(), second.front()) << "the later text stands below the earlier";
+}
+
 TEST_F(Render, FarAndNonFiniteDrawingsAreClippedAndSkipped) {
   ChartPicture p = flat_chart();
   const float nan = std::numeric_limits<float>::quiet_NaN();
