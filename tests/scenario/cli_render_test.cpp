@@ -108,6 +108,17 @@ DrawingState line_at(float price, std::uint32_t colour, std::int32_t width, std:
   return d;
 }
 
+// An output holding `value` on each of `bars` bars.
+studyhost::SubgraphSeries output(const char* label, std::uint32_t colour, std::int32_t width,
+                                 std::size_t bars, float value) {
+  studyhost::SubgraphSeries series;
+  series.label = label;
+  series.color = colour;
+  series.line_width = width;
+  series.values.assign(bars, value);
+  return series;
+}
+
 class Render : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -172,12 +183,8 @@ TEST_F(Render, ABandWithSetting75IsFilledAtAQuarterOfItsColour) {
 
 TEST_F(Render, DrawStyle35LeavesGapsWhereTheValueIsZero) {
   ChartPicture p = flat_chart();
-  studyhost::SubgraphSeries series;
-  series.name = "Prev. Week High";
-  series.color = 0x0000FF00;  // green
-  series.line_width = 1;
+  studyhost::SubgraphSeries series = output("PWH", 0x0000FF00, 1, 40, 101.0f);  // green
   series.draw_style = host::kDrawStyleLineSkipZero;
-  series.values.assign(40, 101.0f);
   for (int i = 10; i < 20; ++i) series.values[static_cast<std::size_t>(i)] = 0.0f;
   p.subgraphs.push_back(series);
   std::string error;
@@ -194,12 +201,8 @@ TEST_F(Render, ADottedOutputAlternatesAlongItsLineInPngAndSvg) {
   // Bars closer together than the dots, as on any chart of some length.
   ChartPicture p = flat_chart();
   p.bars.resize(600, p.bars.back());
-  studyhost::SubgraphSeries series;
-  series.name = "Prev. Week Close";
-  series.color = 0x0000FF00;  // green
-  series.line_width = 2;
+  studyhost::SubgraphSeries series = output("PWC", 0x0000FF00, 2, 600, 101.0f);  // green
   series.line_style = host::kLineDot;
-  series.values.assign(600, 101.0f);
   p.subgraphs.push_back(series);
   std::string error;
   ASSERT_TRUE(studyhost::render_png(p, options_, path("dots.png"), error)) << error;
@@ -224,14 +227,8 @@ TEST_F(Render, ADottedOutputAlternatesAlongItsLineInPngAndSvg) {
 TEST_F(Render, LabelsAtOnePriceAreStackedEachInItsOwnColour) {
   ChartPicture p = flat_chart();
   // Two outputs at one price, the later covering the earlier's line.
-  for (const auto& [name, colour] : {std::pair{"PMH", 0x0000FF00u}, {"PQH", 0x00FF00FFu}}) {
-    studyhost::SubgraphSeries series;
-    series.label = name;
-    series.color = colour;
-    series.line_width = 3;
-    series.values.assign(40, 100.5f);
-    p.subgraphs.push_back(series);
-  }
+  p.subgraphs.push_back(output("PMH", 0x0000FF00u, 3, 40, 100.5f));
+  p.subgraphs.push_back(output("PQH", 0x00FF00FFu, 3, 40, 100.5f));
   // Two texts anchored at one price.
   for (const std::uint32_t colour : {0x00FFFF00u, 0x000000FFu}) {
     DrawingState text;
