@@ -14,8 +14,8 @@
 
 #include "host/study_interface.h"
 #include "pricemap_overlay/price_map.h"
-#include "studyhost/lib/studyhost.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/studyhost.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace {
 

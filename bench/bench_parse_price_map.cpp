@@ -8,7 +8,7 @@
 #include <string>
 
 #include "pricemap_overlay/study_state.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "bench_suite_fixtures.h"
 #include "pricemap_overlay/price_map.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace bench_suite {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace bench_suite {
 

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost::app {
 namespace {

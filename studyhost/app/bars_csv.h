@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
+#include "studyhost/runtime/chart.h"
 
 namespace studyhost::app {
 

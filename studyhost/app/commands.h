@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
+
+namespace studyhost {
+struct MockServiceOptions;
+}
 
 namespace studyhost::app {
 
@@ -75,5 +79,10 @@ struct ServeLevelsOptions {
 // `studyhost serve-levels`: serves a folder of responses until interrupted,
 // with the faults asked for.
 int serve_levels_command(const ServeLevelsOptions& options, std::ostream& err);
+
+// Serves until SIGINT or SIGTERM, writing the address and then one line per
+// request to `out`, errors to `err`. Returns 0 after a clean stop, 1 when the
+// service could not start.
+int serve_levels(const MockServiceOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace studyhost::app

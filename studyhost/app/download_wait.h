@@ -5,7 +5,7 @@
 #include <chrono>
 #include <ostream>
 
-#include "studyhost/lib/host.h"
+#include "studyhost/runtime/host.h"
 
 namespace studyhost::app {
 

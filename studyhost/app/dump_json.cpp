@@ -5,9 +5,9 @@
 #include <fstream>
 
 #include "host/drawing_record.h"
-#include "studyhost/lib/input_kinds.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/input_kinds.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost::app {
 namespace {

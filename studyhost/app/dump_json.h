@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost::app {
 

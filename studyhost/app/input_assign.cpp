@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/text_case.h"
-#include "studyhost/lib/input_kinds.h"
+#include "studyhost/runtime/input_kinds.h"
 
 namespace studyhost::app {
 namespace {

@@ -1,13 +1,13 @@
 // Setting a study's declared inputs by name or number from text, as a user
 // would in the host's settings dialog. Each kind's rule is in the table of
-// input kinds (studyhost/lib/input_kinds.h).
+// input kinds (studyhost/runtime/input_kinds.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost::app {
 

@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "studyhost/app/commands.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/input_kinds.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/input_kinds.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace studyhost::app {
 

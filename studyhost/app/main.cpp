@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "studyhost/app/commands.h"
-#include "studyhost/lib/level_service_faults.h"
-#include "studyhost/lib/renderer.h"
+#include "studyhost/mock_service/fault_plan.h"
+#include "studyhost/render/renderer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
 

@@ -13,11 +13,11 @@
 #include "studyhost/app/service_connection.h"
 #include "studyhost/app/study_report.h"
 #include "studyhost/app/trace_log.h"
-#include "studyhost/lib/chart_picture.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/redact.h"
-#include "studyhost/lib/renderer.h"
+#include "studyhost/render/renderer.h"
+#include "studyhost/runtime/chart_picture.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost::app {
 namespace {

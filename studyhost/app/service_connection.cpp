@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "studyhost/lib/curl_transport.h"
-#include "studyhost/lib/mock_level_service.h"
+#include "studyhost/mock_service/mock_level_service.h"
+#include "studyhost/net/curl_transport.h"
 
 namespace studyhost::app {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost {
 class CurlTransport;

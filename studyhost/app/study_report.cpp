@@ -1,8 +1,8 @@
 #include "studyhost/app/study_report.h"
 
 #include "host/study_interface.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost::app {
 namespace {

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost::app {
 

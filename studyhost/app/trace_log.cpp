@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "studyhost/lib/redact.h"
+#include "studyhost/runtime/redact.h"
 
 namespace studyhost::app {
 

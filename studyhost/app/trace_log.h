@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "studyhost/lib/call_observer.h"
+#include "studyhost/runtime/call_observer.h"
 
 namespace studyhost::app {
 

@@ -9,7 +9,7 @@
 #include "host/input_slot.h"
 #include "studyhost/app/dump_json.h"
 #include "studyhost/app/input_assign.h"
-#include "studyhost/lib/input_kinds.h"
+#include "studyhost/runtime/input_kinds.h"
 #include "studyhost/soak/soak_checks.h"
 
 namespace studyhost::soak {

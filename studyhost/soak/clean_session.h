@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost::soak {
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/level_service_faults.h"
+#include "studyhost/mock_service/fault_plan.h"
 
 namespace studyhost::soak {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "studyhost/lib/host.h"
+#include "studyhost/runtime/host.h"
 
 namespace studyhost::soak {
 

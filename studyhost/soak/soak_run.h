@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "studyhost/lib/call_observer.h"
+#include "studyhost/runtime/call_observer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/child_process.h"
 

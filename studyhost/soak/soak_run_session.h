@@ -13,12 +13,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "studyhost/lib/curl_transport.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/mock_level_service.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/mock_service/mock_level_service.h"
+#include "studyhost/net/curl_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/host_constants.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/transport.h"
 #include "studyhost/soak/clean_session.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/soak/soak_checks.h"

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "host/input_slot.h"
-#include "studyhost/lib/host_constants.h"
+#include "studyhost/runtime/host_constants.h"
 #include "studyhost/validate/export_table.h"
 #include "studyhost/validate/level_responses.h"
 #include "studyhost/validate/study_session.h"

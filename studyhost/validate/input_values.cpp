@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "host/input_slot.h"
-#include "studyhost/lib/input_kinds.h"
+#include "studyhost/runtime/input_kinds.h"
 
 namespace studyhost::validate {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost::validate {
 

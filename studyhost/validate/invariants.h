@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/call_observer.h"
-#include "studyhost/lib/host.h"
+#include "studyhost/runtime/call_observer.h"
+#include "studyhost/runtime/host.h"
 
 namespace studyhost::validate {
 

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace studyhost::validate {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
+#include "studyhost/runtime/chart.h"
 #include "studyhost/validate/input_values.h"
 
 namespace studyhost::validate {

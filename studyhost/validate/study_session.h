@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/chart.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/library_loader.h"
 #include "studyhost/validate/input_values.h"
 #include "studyhost/validate/invariants.h"
 #include "studyhost/validate/test_transport.h"

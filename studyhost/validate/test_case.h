@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/library_loader.h"
 #include "studyhost/validate/input_values.h"
 #include "studyhost/validate/validate.h"
 

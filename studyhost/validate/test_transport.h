@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "studyhost/lib/transfer_gate.h"
-#include "studyhost/lib/transport.h"
+#include "studyhost/runtime/transfer_gate.h"
+#include "studyhost/runtime/transport.h"
 
 namespace studyhost::validate {
 

@@ -17,8 +17,8 @@
 #include "platform/bridged_instance.h"
 #include "platform/date_time.h"
 #include "pricemap_overlay/study_entry.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/scripted_transport.h"
 #include "timeframe_structure/study_entry.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "pricemap_overlay/display_settings.h"
 #include "pricemap_overlay/study_state.h"
 #include "pricemap_session.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace pmdraw {
 

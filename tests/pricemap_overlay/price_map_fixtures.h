@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "studyhost/lib/chart.h"
+#include "studyhost/runtime/chart.h"
 
 namespace pmtest {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace pmtest {
 

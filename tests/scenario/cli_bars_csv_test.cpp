@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "studyhost/app/bars_csv.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace {
 

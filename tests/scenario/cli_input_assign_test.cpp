@@ -8,10 +8,10 @@
 
 #include "host/study_interface.h"
 #include "studyhost/app/input_assign.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/input_kinds.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/input_kinds.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace {
 

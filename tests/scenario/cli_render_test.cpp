@@ -16,10 +16,10 @@
 #include "studyhost/app/bars_csv.h"
 #include "studyhost/app/input_assign.h"
 #include "studyhost/app/service_connection.h"
-#include "studyhost/lib/chart_picture.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/renderer.h"
+#include "studyhost/render/renderer.h"
+#include "studyhost/runtime/chart_picture.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/library_loader.h"
 
 namespace {
 

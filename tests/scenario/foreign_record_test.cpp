@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "built_targets.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include <thread>
 #include <vector>
 
-#include "studyhost/lib/chart.h"
+#include "studyhost/runtime/chart.h"
 
 namespace httptest {
 

@@ -9,8 +9,9 @@
 #include <string>
 
 #include "http_fixture.h"
-#include "studyhost/lib/curl_transport.h"
-#include "studyhost/lib/mock_level_service.h"
+#include "studyhost/app/commands.h"
+#include "studyhost/mock_service/mock_level_service.h"
+#include "studyhost/net/curl_transport.h"
 
 namespace {
 
@@ -174,8 +175,8 @@ TEST(ServeLevels, ServesUntilInterruptedThenStopsCleanly) {
   const int port = httptest::closed_port();
   std::ostringstream out, err;
   auto serving = std::async(std::launch::async, [&] {
-    return studyhost::run_serve_levels({scratch.path.string(), port, std::string(kKey), {}}, out,
-                                       err);
+    return studyhost::app::serve_levels({scratch.path.string(), port, std::string(kKey), {}}, out,
+                                        err);
   });
   // Ask until it answers; its signal handlers are in place before it listens.
   studyhost::CurlTransport transport;
@@ -203,8 +204,8 @@ TEST(ServeLevels, ReportsAPortInUse) {
   std::string error;
   ASSERT_TRUE(holder.start(scratch.path.string(), 0, std::nullopt, &error)) << error;
   std::ostringstream out, err;
-  EXPECT_EQ(studyhost::run_serve_levels({scratch.path.string(), holder.port(), std::nullopt, {}},
-                                        out, err),
+  EXPECT_EQ(studyhost::app::serve_levels({scratch.path.string(), holder.port(), std::nullopt, {}},
+                                         out, err),
             1);
   EXPECT_NE(err.str().find("already in use"), std::string::npos) << err.str();
 }

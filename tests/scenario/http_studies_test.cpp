@@ -14,9 +14,9 @@
 
 #include "built_targets.h"
 #include "http_fixture.h"
-#include "studyhost/lib/curl_transport.h"
-#include "studyhost/lib/mock_level_service.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/mock_service/mock_level_service.h"
+#include "studyhost/net/curl_transport.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "http_fixture.h"
-#include "studyhost/lib/curl_transport.h"
-#include "studyhost/lib/mock_level_service.h"
+#include "studyhost/mock_service/mock_level_service.h"
+#include "studyhost/net/curl_transport.h"
 
 namespace {
 

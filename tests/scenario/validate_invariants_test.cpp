@@ -9,7 +9,7 @@
 
 #include "host/drawing_record.h"
 #include "host/study_interface.h"
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/library_loader.h"
 #include "studyhost/validate/child_process.h"
 #include "studyhost/validate/study_session.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "scripted_study.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/chart_layout.h"
+#include "studyhost/render/chart_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/label_placement.h"
+#include "studyhost/render/label_placement.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "studyhost/lib/drawable_text.h"
+#include "studyhost/render/drawable_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "studyhost/lib/drawing_store.h"
+#include "studyhost/runtime/drawing_store.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/menu.h"
+#include "studyhost/runtime/menu.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "scripted_study.h"
-#include "studyhost/lib/host.h"
-#include "studyhost/lib/host_constants.h"
-#include "studyhost/lib/scripted_transport.h"
+#include "studyhost/runtime/host.h"
+#include "studyhost/runtime/host_constants.h"
+#include "studyhost/runtime/scripted_transport.h"
 
 namespace {
 

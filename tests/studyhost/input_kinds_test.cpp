@@ -1,4 +1,4 @@
-#include "studyhost/lib/input_kinds.h"
+#include "studyhost/runtime/input_kinds.h"
 
 #include <gtest/gtest.h>
 

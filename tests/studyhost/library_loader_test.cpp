@@ -1,4 +1,4 @@
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/library_loader.h"
 
 #include <gtest/gtest.h>
 

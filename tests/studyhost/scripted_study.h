@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/chart.h"
-#include "studyhost/lib/library_loader.h"
-#include "studyhost/lib/study_instance.h"
+#include "studyhost/runtime/chart.h"
+#include "studyhost/runtime/library_loader.h"
+#include "studyhost/runtime/study_instance.h"
 
 namespace studyhost_test {
 

@@ -3,9 +3,9 @@
 #include <limits>
 
 #include "host/study_interface.h"
-#include "studyhost/lib/bar_lookup.h"
-#include "studyhost/lib/redact.h"
-#include "studyhost/lib/value_text.h"
+#include "studyhost/runtime/bar_lookup.h"
+#include "studyhost/runtime/redact.h"
+#include "studyhost/runtime/value_text.h"
 
 namespace {
 

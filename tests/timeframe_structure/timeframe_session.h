@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "levelclient/level_request.h"
-#include "studyhost/lib/studyhost.h"
+#include "studyhost/runtime/studyhost.h"
 
 namespace timeframe::test {
 

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "studyhost/lib/library_loader.h"
+#include "studyhost/runtime/library_loader.h"
 
 namespace {
 
