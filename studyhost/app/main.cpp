@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "studyhost/app/commands.h"
+#include "studyhost/mock_service/fault_plan.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
   serve_cmd->add_option("--client-timeout", serve.client_timeout_seconds,
                         "The clients' total time-out in seconds, which a slow body outlasts "
                         "(default 60, studyhost's own)");
+  serve_cmd->footer(studyhost::kFaultKindsHelp);
 
   studyhost::validate::ValidateOptions validate;
   auto* validate_cmd = app.add_subcommand(
@@ -128,6 +130,7 @@ int main(int argc, char** argv) {
   soak_cmd->add_option("--faults", soak.faults,
                        "kind=probability,... of http500, http401, drop, slow, truncated, "
                        "garbage, zerobyte, delay; all=P for every kind (default: all, 0.03 each)");
+  soak_cmd->footer(studyhost::kFaultKindsHelp);
   soak_cmd->add_option("--max-bars", soak.max_bars, "Use only the first N bars (default: all)");
   soak_cmd->add_option("--start-bars", soak.start_bars,
                        "Bars on the chart before the replay starts (default 100)");
