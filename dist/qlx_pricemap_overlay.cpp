@@ -583,6 +583,9 @@ struct StudyInterface {
   std::int32_t last_call = 0;      // 1: the study frees what it holds; no call follows
   std::int32_t skip_flag = 0;      // non-zero: the host asks the study to skip its chart work
   std::int32_t entry_marker = 0;   // written by the study; the host does not read it
+  // 1 on every call of a full recalculation, which the host alone knows: on a
+  // chart of one bar an ordinary update also starts at bar 0.
+  std::int32_t full_recalculation = 0;
 
   // Declaration.
   HostString study_name{};            // name shown in the chart's study list
@@ -598,7 +601,7 @@ struct StudyInterface {
   float price_increment = 0.0f;             // the instrument's tick size
   std::int32_t bar_count = 0;               // bars on the chart
   std::int32_t current_index = 0;           // bar of this call when auto_loop is on
-  std::int32_t first_bar_to_update = 0;     // first changed bar; 0 = a full recalculation
+  std::int32_t first_bar_to_update = 0;     // first changed bar; 0 in a full recalculation
   HostArray<std::int64_t> bar_datetimes{};  // bar start times, microseconds since 1899-12-30
 
   HostArray<InputSlot> inputs{};        // the study's inputs, by number
@@ -943,6 +946,108 @@ void set_name(InputSlot& slot, const char* name) {
 }  // namespace host
 // ---- end of host/input_slot.cpp ----
 
+// ---- platform/http_exchange.cpp ----
+// ---- platform/http_exchange.h ----
+// One study instance's HTTP request as the study sees it in the platform.
+// The studies take an empty response text for "still on its way", so the
+// request's end must come from the platform's own signal for that request
+// (the identifier MakeHTTPRequest returned, given back in HTTPRequestID on
+// the call that completes it), not from the text. A request that completes
+// with an empty body ends as a failed transfer ends in studyhost: one line in
+// the message log and a short text that is not JSON, so the study's download
+// ends with "Error parsing data" instead of waiting for ever.
+
+#include <string>
+#include <string_view>
+
+
+namespace qlx_platform {
+
+// The texts studyhost gives for a failed transfer, so the two hosts' logs and
+// responses read alike.
+inline constexpr const char* kFailedTransferLogPrefix = "HTTP request failed: ";
+inline constexpr const char* kFailedTransferResponsePrefix = "HTTP error: ";
+inline constexpr const char* kEmptyBodyReason = "empty response";
+
+class HttpExchange {
+ public:
+  // The platform accepted a request for `url`: `request_id` is what
+  // MakeHTTPRequest returned, `id_on_this_call` the HTTPRequestID of the call
+  // that made it.
+  void accepted(int request_id, int id_on_this_call, std::string_view url);
+
+  // The response text for this call: empty while the request is on its way;
+  // the body once it has completed, or the failure text when the body was
+  // empty, until the next accepted request. Called once at the start of every
+  // call, it notices the completion and writes the failure's log line.
+  const char* response(s_sc& sc);
+
+ private:
+  bool pending_ = false;
+  int request_id_ = 0;
+  int stale_id_ = 0;
+  std::string url_;
+  bool failed_ = false;
+  std::string failure_text_;
+};
+
+}  // namespace qlx_platform
+// ---- end of platform/http_exchange.h ----
+
+namespace qlx_platform {
+namespace {
+
+// The URL with the value of every api_key parameter shown as ***, up to the
+// next '&' or '#', as studyhost writes a URL into its log.
+std::string url_without_key(std::string_view url) {
+  constexpr std::string_view kKey = "api_key=";
+  std::string shown;
+  std::size_t from = 0;
+  for (std::size_t at = url.find(kKey); at != std::string_view::npos; at = url.find(kKey, from)) {
+    const std::size_t value = at + kKey.size();
+    shown.append(url.substr(from, value - from));
+    shown.append("***");
+    from = url.find_first_of("&#", value);
+    if (from == std::string_view::npos) from = url.size();
+  }
+  shown.append(url.substr(from));
+  return shown;
+}
+
+}  // namespace
+
+void HttpExchange::accepted(int request_id, int id_on_this_call, std::string_view url) {
+  pending_ = true;
+  request_id_ = request_id;
+  stale_id_ = id_on_this_call;
+  url_.assign(url.data(), url.size());
+  failed_ = false;
+  failure_text_.clear();
+}
+
+const char* HttpExchange::response(s_sc& sc) {
+  if (pending_) {
+    // HTTPRequestID may still hold what it held when the request was made;
+    // should the platform have given this request that same identifier, the
+    // identifier alone says nothing, and only a body tells the request ended.
+    const bool completed = sc.HTTPRequestID == request_id_ &&
+                           (request_id_ != stale_id_ || sc.HTTPResponse.GetLength() > 0);
+    if (!completed) return "";
+    pending_ = false;
+    if (sc.HTTPResponse.GetChars()[0] == '\0') {
+      failed_ = true;
+      failure_text_ = std::string(kFailedTransferResponsePrefix) + kEmptyBodyReason;
+      const std::string line =
+          std::string(kFailedTransferLogPrefix) + url_without_key(url_) + ": " + kEmptyBodyReason;
+      sc.AddMessageToLog(line.c_str(), 0);
+    }
+  }
+  return failed_ ? failure_text_.c_str() : sc.HTTPResponse.GetChars();
+}
+
+}  // namespace qlx_platform
+// ---- end of platform/http_exchange.cpp ----
+
 // ---- platform/drawing_tool.cpp ----
 // ---- platform/drawing_tool.h ----
 // A study's drawing request as the platform's drawing tool structure: copied
@@ -985,8 +1090,16 @@ namespace qlx_platform {
 inline constexpr std::int64_t kMicrosPerSecond = 1000000;
 inline constexpr std::int64_t kMicrosPerMillisecond = 1000;
 
+// The furthest day either way that every SDK's SCDateTime holds with any
+// time of day: the SDKs that count microseconds in 64 bits hold about 292,000
+// years each way (those that count days in a double hold more).
+inline constexpr std::int64_t kMaxPlatformDays =
+    std::numeric_limits<std::int64_t>::max() / host::kMicrosPerDay - 1;
+
 // Whole days and whole seconds of the day; a negative count is a day before
-// the base date (the label anchors "k days before" it).
+// the base date (the label anchors "k days before" it). A date-time past what
+// the platform holds becomes the furthest day it holds on that side, so a
+// label anchored very far right of the last bar stays far right.
 inline SCDateTime to_platform_time(std::int64_t micros) {
   std::int64_t days = micros / host::kMicrosPerDay;
   std::int64_t rest = micros % host::kMicrosPerDay;
@@ -994,10 +1107,8 @@ inline SCDateTime to_platform_time(std::int64_t micros) {
     rest += host::kMicrosPerDay;
     --days;
   }
-  // A day count past what the platform counts in an int is no date at all.
-  if (days > std::numeric_limits<int>::max() || days < std::numeric_limits<int>::min()) {
-    return SCDateTime();
-  }
+  if (days > kMaxPlatformDays) return SCDateTime(static_cast<int>(kMaxPlatformDays), 0);
+  if (days < -kMaxPlatformDays) return SCDateTime(static_cast<int>(-kMaxPlatformDays), 0);
   return SCDateTime(static_cast<int>(days), static_cast<int>(rest / kMicrosPerSecond));
 }
 
@@ -1192,6 +1303,10 @@ class BridgedInstance {
   void forget_drawing(int line_number);
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
+  HttpExchange& http() { return http_; }
+  // The first bar at or after `date_time` on this chart; past the last bar,
+  // the last bar; an empty chart gives 0.
+  std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
   struct SlotHandle {
@@ -1217,7 +1332,6 @@ class BridgedInstance {
   void read_input(s_sc& sc, std::int32_t index);
   void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  void remove_own_drawings(s_sc& sc);
   static InputSnapshot snapshot_of(const host::InputSlot& slot);
   static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
@@ -1232,6 +1346,7 @@ class BridgedInstance {
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
+  HttpExchange http_;
   s_sc* platform_ = nullptr;
   bool inputs_read_ = false;
   std::uint32_t refused_ = 0;
@@ -1285,11 +1400,14 @@ std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url)
   if (bridge == nullptr || url == nullptr) return 0;
   try {
     s_sc& platform = bridge->platform();
-    const int accepted = platform.MakeHTTPRequest(SCString(host::text_of(*url)));
-    // The platform empties its response text when it accepts a request (and
-    // may move it): the study reads it again on this very call.
-    sc->http_response = platform.HTTPResponse.GetChars();
-    return accepted != 0 ? 1 : 0;
+    const char* const text = host::text_of(*url);
+    // Non-zero is the request's identifier, which the platform gives back on
+    // the call that completes it.
+    const int request_id = platform.MakeHTTPRequest(SCString(text));
+    if (request_id != 0) bridge->http().accepted(request_id, platform.HTTPRequestID, text);
+    // From acceptance the study sees an empty response, on this very call too.
+    sc->http_response = bridge->http().response(platform);
+    return request_id != 0 ? 1 : 0;
   } catch (...) {
     return 0;
   }
@@ -1369,22 +1487,22 @@ host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_tim
   }
 }
 
-// Both conversions take a level data day's midnight, which the service dates
-// in UTC, to the chart's time zone: the same instant as a chart time.
-std::int64_t to_chart_time(host::StudyInterface* sc, const std::int64_t* date_time) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || date_time == nullptr) return 0;
-  const SCDateTime converted =
-      bridge->platform().ConvertDateTimeToChartTimeZone(to_platform_time(*date_time), TIMEZONE_UTC);
-  return from_platform_time(converted);
+// A price map dated D applies from midnight of D in the chart's time zone,
+// the calendar day the chart's bar times are counted in: both conversions
+// keep the date-time as it is, as studyhost's do.
+std::int64_t to_chart_time(host::StudyInterface* /*sc*/, const std::int64_t* date_time) {
+  return date_time == nullptr ? 0 : *date_time;
 }
 
-std::int32_t bar_index(host::StudyInterface* sc, std::int32_t chart_number,
+// The first bar at or after the date-time, by the chart's own bar times; the
+// platform's lookups give the bar that holds a moment or the nearest one,
+// which on a chart with gaps is the last bar before the gap. Every chart
+// number reads this chart, the only one the studies ask about.
+std::int32_t bar_index(host::StudyInterface* sc, std::int32_t /*chart_number*/,
                        std::int64_t date_time) {
   BridgedInstance* bridge = bridge_of(sc);
   if (bridge == nullptr) return 0;
-  const SCDateTime time = to_platform_time(date_time);
-  return bridge->platform().GetContainingIndexForSCDateTime(chart_number, time);
+  return bridge->first_bar_at_or_after(date_time);
 }
 
 void add_log(host::StudyInterface* sc, const char* text, std::int32_t show_log) {
@@ -1654,8 +1772,9 @@ bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& in) {
 namespace qlx_platform {
 namespace {
 
-// Whether this call starts the chart over, as the studies see it: bar 0 with
-// the per-bar calling on, a first bar to update of 0 without it.
+// Whether this call starts at the chart's first bar: bar 0 with the per-bar
+// calling on, a first bar to update of 0 without it. The bridge then takes
+// the bar date-times, arrays and inputs afresh.
 bool starts_over(const s_sc& sc) {
   return sc.AutoLoop != 0 ? sc.Index == 0 : sc.UpdateStartIndex == 0;
 }
@@ -1733,17 +1852,16 @@ void BridgedInstance::prepare(s_sc& sc) {
   r.current_index = sc.Index;
   r.first_bar_to_update = sc.UpdateStartIndex;
   r.chosen_menu_id = sc.MenuEventID;
-  r.http_response = sc.HTTPResponse.GetChars();
+  r.full_recalculation = sc.IsFullRecalculation != 0 ? 1 : 0;
+  r.http_response = http_.response(sc);
   if (r.defaults_call != 0) return;
 
   const bool over = starts_over(sc);
   if (over) {
     // The platform removes a study's drawings when it recalculates the chart
-    // in full; on any other call that starts the chart over (every update of
-    // a one-bar chart) the bridge does, so that a drawing whose identifier
-    // the study forgets there does not stay behind.
-    if (sc.IsFullRecalculation == 0) remove_own_drawings(sc);
-    drawing_kinds_.clear();
+    // in full. An update from bar 0 (every update of a one-bar chart) keeps
+    // them, and the study goes on changing them.
+    if (r.full_recalculation != 0) drawing_kinds_.clear();
     bar_times_converted_ = 0;
   }
   // Bar date-times are converted when the study first reads them, and only
@@ -1863,12 +1981,6 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   }
 }
 
-void BridgedInstance::remove_own_drawings(s_sc& sc) {
-  for (const auto& [line_number, kind] : drawing_kinds_) {
-    sc.DeleteACSChartDrawing(sc.ChartNumber, TOOL_DELETE_CHARTDRAWING, line_number);
-  }
-}
-
 std::int32_t BridgedInstance::drawing_kind(int line_number) const {
   const auto it = drawing_kinds_.find(line_number);
   return it == drawing_kinds_.end() ? host::kDrawingNone : it->second;
@@ -1916,6 +2028,25 @@ void BridgedInstance::attach_subgraph(void* handle) {
 void BridgedInstance::attach_bar_times(void* instance) {
   auto* self = static_cast<BridgedInstance*>(instance);
   if (self != nullptr && self->platform_ != nullptr) self->convert_bar_times();
+}
+
+std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
+  convert_bar_times();
+  const std::int32_t count = record_.bar_datetimes.count;
+  if (count <= 0) return 0;
+  // A lower bound written out, so bars out of time order still give a bar
+  // of the chart.
+  std::int32_t low = 0;
+  std::int32_t high = count;
+  while (low < high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    if (bar_times_[static_cast<std::size_t>(middle)] < date_time) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < count ? low : count - 1;
 }
 
 void BridgedInstance::convert_bar_times() {
@@ -28544,6 +28675,7 @@ void remove_level_menu(host::StudyInterface& sc);
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 
 namespace pricemap {
@@ -28567,7 +28699,8 @@ constexpr std::array<MenuEntry, 8> kMenuEntries{{
 }};
 
 // The "Symbol.letter" key that starts every entry text: at most 63
-// characters, so a long Symbol is cut rather than written past the key.
+// characters. A long Symbol is cut, never the time frame after it, so two
+// instances on one Symbol and different time frames keep apart.
 constexpr std::size_t kMenuKeySize = 64;
 // The key, a blank and the longest entry name.
 constexpr std::size_t kEntryTextSize = kMenuKeySize + 32;
@@ -28575,7 +28708,9 @@ constexpr std::size_t kEntryTextSize = kMenuKeySize + 32;
 void format_menu_key(host::StudyInterface& sc, char (&key)[kMenuKeySize]) {
   const char* symbol = host::text_value(input_at(sc, input::kSymbol));
   const char* letter = time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame)));
-  std::snprintf(key, kMenuKeySize, "%s.%s", symbol, letter);
+  // Room for the Symbol: the key less the dot, the letter and the end.
+  const auto room = static_cast<int>(kMenuKeySize - 2 - std::strlen(letter));
+  std::snprintf(key, kMenuKeySize, "%.*s.%s", room, symbol, letter);
 }
 
 }  // namespace
@@ -29021,7 +29156,9 @@ void run_call(host::StudyInterface& sc) {
 
   handle_level_menu_event(sc);
   if (sc.skip_flag != 0) return;
-  if (sc.current_index == 0) bar_zero_step(sc, *state);
+  // Only the host knows a full recalculation: on a chart of one bar every
+  // update also calls bar 0, and must neither download nor redraw again.
+  if (sc.full_recalculation != 0 && sc.current_index == 0) bar_zero_step(sc, *state);
   if (persistent_int(sc, slot::kRequestState) == levelclient::kRequestWanted) {
     request_step(sc, *state);
   }

@@ -12,6 +12,7 @@
 
 #include "host/study_interface.h"
 #include "platform/bridge.h"
+#include "platform/http_exchange.h"
 #include "sierrachart.h"
 
 namespace qlx_platform {
@@ -56,6 +57,10 @@ class BridgedInstance {
   void forget_drawing(int line_number);
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
+  HttpExchange& http() { return http_; }
+  // The first bar at or after `date_time` on this chart; past the last bar,
+  // the last bar; an empty chart gives 0.
+  std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
   struct SlotHandle {
@@ -81,7 +86,6 @@ class BridgedInstance {
   void read_input(s_sc& sc, std::int32_t index);
   void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  void remove_own_drawings(s_sc& sc);
   static InputSnapshot snapshot_of(const host::InputSlot& slot);
   static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
@@ -96,6 +100,7 @@ class BridgedInstance {
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
+  HttpExchange http_;
   s_sc* platform_ = nullptr;
   bool inputs_read_ = false;
   std::uint32_t refused_ = 0;
