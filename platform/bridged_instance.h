@@ -12,7 +12,7 @@
 
 #include "host/study_interface.h"
 #include "platform/bridge.h"
-#include "platform/response_limit.h"
+#include "platform/http_exchange.h"
 #include "sierrachart.h"
 
 namespace qlx_platform {
@@ -57,11 +57,10 @@ class BridgedInstance {
   void forget_drawing(int line_number);
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
-  // The platform took the study's request for `url`.
-  void request_accepted(const char* url) { response_limit_.accepted(url); }
-  // The response text the study sees, during a call: the platform's, or a
-  // failed transfer's text for a body too large to hand a study.
-  const char* response_for_study() { return response_limit_.response_for_study(*platform_); }
+  HttpExchange& http() { return http_; }
+  // The first bar at or after `date_time` on this chart; past the last bar,
+  // the last bar; an empty chart gives 0.
+  std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
   struct SlotHandle {
@@ -87,7 +86,6 @@ class BridgedInstance {
   void read_input(s_sc& sc, std::int32_t index);
   void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  void remove_own_drawings(s_sc& sc);
   static InputSnapshot snapshot_of(const host::InputSlot& slot);
   static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
@@ -102,7 +100,7 @@ class BridgedInstance {
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
-  ResponseLimit response_limit_;
+  HttpExchange http_;
   s_sc* platform_ = nullptr;
   bool inputs_read_ = false;
   std::uint32_t refused_ = 0;

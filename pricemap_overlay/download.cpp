@@ -7,17 +7,13 @@
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/drawing_passes.h"
 #include "pricemap_overlay/level_values.h"
+#include "pricemap_overlay/price_map_parser.h"
 
 namespace pricemap {
 namespace {
 
 std::int32_t& request_state(host::StudyInterface& sc) {
   return persistent_int(sc, slot::kRequestState);
-}
-
-void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
 }
 
 MapInputs current_map_inputs(host::StudyInterface& sc) {

@@ -1,4 +1,5 @@
-// Turns a downloaded price map response into dated records and a status.
+#include "pricemap_overlay/price_map_parser.h"
+
 #include <algorithm>
 #include <exception>
 #include <string>
@@ -13,7 +14,6 @@
 #include "levelclient/response_envelope.h"
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/price_map.h"
-#include "pricemap_overlay/study_state.h"
 
 namespace pricemap {
 namespace {
@@ -38,11 +38,6 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
     records.insert_or_assign(day, std::move(record));
   }
   return latest;
-}
-
-void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
 }
 
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {

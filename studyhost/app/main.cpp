@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "studyhost/app/commands.h"
+#include "studyhost/mock_service/fault_plan.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
                       "has run, as the host would from outside (repeatable)");
   run_cmd->add_option("--price-increment", run.price_increment, "Tick size (default 0.25)");
   run_cmd->add_option("--value-format", run.value_format, "Decimals of price texts (default 2)");
-  run_cmd->add_option("--tz-offset", run.tz_offset_hours, "Chart time-zone offset in hours");
+  run_cmd->add_option("--tz-offset", run.tz_offset_hours,
+                      "Hours from the bars file's times to the chart's time zone");
   run_cmd->add_option("--chart-number", run.chart_number, "Chart number (default 1)");
   run_cmd->add_option("--service", run.service,
                       "Base URL for the level data service, or a folder of responses to serve "
@@ -95,6 +97,7 @@ int main(int argc, char** argv) {
   serve_cmd->add_option("--client-timeout", serve.client_timeout_seconds,
                         "The clients' total time-out in seconds, which a slow body outlasts "
                         "(default 60, studyhost's own)");
+  serve_cmd->footer(studyhost::kFaultKindsHelp);
 
   studyhost::validate::ValidateOptions validate;
   auto* validate_cmd = app.add_subcommand(
@@ -127,6 +130,7 @@ int main(int argc, char** argv) {
   soak_cmd->add_option("--faults", soak.faults,
                        "kind=probability,... of http500, http401, drop, slow, truncated, "
                        "garbage, zerobyte, delay; all=P for every kind (default: all, 0.03 each)");
+  soak_cmd->footer(studyhost::kFaultKindsHelp);
   soak_cmd->add_option("--max-bars", soak.max_bars, "Use only the first N bars (default: all)");
   soak_cmd->add_option("--start-bars", soak.start_bars,
                        "Bars on the chart before the replay starts (default 100)");

@@ -32,7 +32,6 @@ inline constexpr std::int32_t kSubgraphSlots = 64;
 inline constexpr std::int32_t kDefaultChartNumber = 1;
 inline constexpr float kDefaultPriceIncrement = 0.25f;
 inline constexpr std::int32_t kDefaultValueFormat = 2;
-inline constexpr std::int64_t kDefaultTimeZoneOffset = 0;  // microseconds
 inline constexpr std::int32_t kDefaultSkipFlag = 0;
 
 // Drawing and menu identifiers: positive, from 1 up per chart, never reused.

@@ -171,7 +171,8 @@ void StudyInstance::clear_values() {
 bool StudyInstance::subgraph_listed(std::int32_t index) const {
   check_subgraph(index);
   const auto i = static_cast<std::size_t>(index);
-  return !host::is_empty(subgraphs_[i].name) || values_filled_[i];
+  return !host::is_empty(subgraphs_[i].name) || !host::is_empty(subgraphs_[i].short_label) ||
+         values_filled_[i];
 }
 
 bool StudyInstance::declared_anything() const {
