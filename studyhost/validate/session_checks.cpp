@@ -4,7 +4,7 @@
 // identical cycles that must not grow the chart or the heap.
 #include <string>
 
-#include "studyhost/validate/heap_usage.h"
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/validate/level_responses.h"
 #include "studyhost/validate/study_session.h"
 #include "studyhost/validate/test_case.h"
@@ -295,10 +295,10 @@ void check_repeated_cycles(const TestContext& context) {
     };
     int n = 0;
     for (; n < kWarmupCycles; ++n) cycle(n);
-    const std::size_t heap_before = heap_in_use();
+    const std::size_t heap_before = process::heap_in_use();
     const std::size_t host_before = host_text_bytes(study);
     for (int i = 0; i < kMeasuredCycles && !session.checker.failed(); ++i, ++n) cycle(n);
-    const std::size_t heap_after = heap_in_use();
+    const std::size_t heap_after = process::heap_in_use();
     const std::size_t host_growth = host_text_bytes(study) - host_before;
     const std::size_t allowed = 2 * host_growth + kMeasuredCycles * kBytesPerCycle + kHeapSlack;
     if (heap_after > heap_before + allowed) {
