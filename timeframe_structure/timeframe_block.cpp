@@ -45,7 +45,7 @@ void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
   CycleInputs inputs = current_cycle_inputs(sc);
   status_id = 0;
   clear_periods(block.periods);
-  levelclient::restart_cycle(block.cycle, request_state, inputs.enabled);
+  restart_cycle(block.cycle, request_state, inputs.enabled);
   block.cycle_inputs = std::move(inputs);
 }
 

@@ -8,8 +8,8 @@
 
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
-#include "levelclient/request_cycle.h"
 #include "timeframe_structure/period_levels.h"
+#include "timeframe_structure/request_cycle.h"
 
 namespace timeframe {
 
@@ -26,8 +26,8 @@ struct CycleInputs {
 
 struct TimeframeBlock {
   PeriodRecords periods{};
-  levelclient::RequestCycle cycle;  // pending timeframe queue and current timeframe
-  CycleInputs cycle_inputs;         // what the current cycle was started with
+  RequestCycle cycle;        // pending timeframe queue and current timeframe
+  CycleInputs cycle_inputs;  // what the current cycle was started with
 };
 
 // Persistent slots of the study instance.
