@@ -14,13 +14,6 @@ namespace studyhost {
 // Libraries built for any other interface version are refused.
 inline constexpr std::int32_t kSupportedInterfaceVersion = host::kInterfaceVersion;
 
-// Study function names tried when the caller does not name one.
-inline constexpr const char* kKnownStudyFunctions[] = {
-    "scsf_qlx_pricemap_overlay",
-    "scsf_qlx_timeframe_structure",
-    "scsf_qlx_test_study",
-};
-
 // Slots per study instance. Reading a slot the study never declared gives a
 // zero-kind slot rather than the last declared one.
 inline constexpr std::int32_t kInputSlots = 64;

@@ -384,7 +384,9 @@ TEST(PlatformBridge, WhatCannotBeMappedIsLeftOutAndNamedOnceInTheLog) {
 
 TEST(PlatformBridge, StudyhostRefusesAPlatformDllThatClaimsItsVersion) {
   std::string error;
-  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH, &error);
+  // The test's platform DLL has a name of its own but the study's function.
+  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH,
+                                               "scsf_qlx_pricemap_overlay", &error);
   ASSERT_NE(library, nullptr) << error;
   host::StudyInterface record;
   std::vector<unsigned char> before(sizeof record);
