@@ -14,11 +14,6 @@ std::int32_t& request_state(host::StudyInterface& sc) {
   return persistent_int(sc, slot::kRequestState);
 }
 
-void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
-}
-
 // A problem that stops the download until the next full recalculation.
 void stop_with_error(host::StudyInterface& sc, StudyState& state, const char* text) {
   set_status(state, true, text);

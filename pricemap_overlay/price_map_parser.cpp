@@ -39,11 +39,6 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
   return latest;
 }
 
-void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
-}
-
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {
   host::HostString date = sc.format_datetime(
       &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd);
@@ -74,15 +69,10 @@ void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* co
         latest = read_records(*data, state.records);
       }
     }
-  } catch (const nlohmann::json::exception&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
-  } catch (const levelclient::RecordError&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
   } catch (const std::exception&) {
-    // Running out of memory on a huge response ends this download like any
-    // unreadable body, rather than leaving it pending and reparsed each call.
+    // A body that is not JSON, a record whose members cannot be read, or no
+    // memory for a huge response: each ends this download as an unreadable
+    // body, rather than leaving it pending and reparsed on every call.
     set_status(state, true, levelclient::kErrorParsing);
     return;
   }

@@ -22,6 +22,12 @@ struct StudyState {
   DisplaySettings settings;
 };
 
+// The status the chart shows next: its text, and whether it is an error.
+inline void set_status(StudyState& state, bool is_error, const char* text) {
+  state.error_showing = is_error;
+  host::assign(state.status_text, text);
+}
+
 // Persistent slots of the study instance.
 namespace slot {
 inline constexpr std::int32_t kMenuVar = 2;
