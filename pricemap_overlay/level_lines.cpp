@@ -12,6 +12,10 @@ namespace pricemap {
 namespace {
 
 constexpr std::int32_t kLabelFontSize = 12;
+// "Ariel", spelled so, is the face every label request carries, letter for
+// letter: the host picks the nearest face it has (studyhost's font lookup
+// does), and "correcting" it to Arial would change every label the study
+// sends.
 constexpr const char* kLabelFontFace = "Ariel";
 constexpr std::int32_t kBandTransparency = 75;
 constexpr std::uint16_t kOffsetLineWidth = 1;
@@ -160,21 +164,27 @@ std::string label_text(host::StudyInterface& sc, float price, const std::string&
 }  // namespace
 
 double drawn_price(float price, float multiplier, float price_increment) {
-  const double v = static_cast<double>(multiplier * price);
-  const double t = static_cast<double>(price_increment);
-  if (t == 0.0 || !std::isfinite(t)) return v;
+  // The product is a float one, as the level and the multiplier are floats;
+  // only the rounding below is done in double.
+  const double value = static_cast<double>(multiplier * price);
+  const double increment = static_cast<double>(price_increment);
+  if (increment == 0.0 || !std::isfinite(increment)) return value;
   // The count of whole increments is taken in 32 bits; a price that many
   // increments away (or not a number at all) keeps its unrounded value.
-  const double count = v / t;
-  if (!(count > -2147483649.0 && count < 2147483648.0)) return v;
-  const double b = static_cast<double>(static_cast<std::int32_t>(count)) * t;
-  const double r = v - b;
-  const double d = t * 0.5 - std::fabs(r);
-  if (t * 0.001 >= d) {
-    if (v > 0.0) return b + t;
-    if (v < 0.0) return b - t;
+  const double count = value / increment;
+  if (!(count > -2147483649.0 && count < 2147483648.0)) return value;
+  const double toward_zero = static_cast<double>(static_cast<std::int32_t>(count)) * increment;
+  const double remainder = value - toward_zero;
+  // Half an increment or more rounds away from zero, and so does a remainder
+  // short of the half by at most a thousandth of an increment: a level that
+  // reads as a half-tick in decimal lands a hair below it in binary, and
+  // still rounds the way it reads.
+  const double short_of_half = increment * 0.5 - std::fabs(remainder);
+  if (increment * 0.001 >= short_of_half) {
+    if (value > 0.0) return toward_zero + increment;
+    if (value < 0.0) return toward_zero - increment;
   }
-  return b;
+  return toward_zero;
 }
 
 std::int64_t right_label_anchor(std::int32_t label_offset) {
