@@ -16,6 +16,24 @@ std::int64_t bar_time(host::StudyInterface& sc, std::int32_t bar) {
   return host::element(sc.bar_datetimes, bar);
 }
 
+// The periods of the two passes, and which of them carry price labels: with
+// "Show Price Labels" at "All" every period, at "Current Session" the period
+// that reaches the last bar (or the single pass's one), at "Disabled" none.
+PeriodSpan earlier_period(std::int32_t first_bar, std::int32_t last_bar,
+                          std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels == kPriceLabelsAll};
+}
+
+PeriodSpan last_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, true, price_labels != kPriceLabelsDisabled};
+}
+
+// The single-period pass draws no "last period" of the per-period pass: its
+// labels stand right of the last bar by the latest-map mode instead.
+PeriodSpan single_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels != kPriceLabelsDisabled};
+}
+
 void draw_period(const DrawingContext& context, const StudyState& state, std::int32_t day,
                  const PeriodSpan& span) {
   PriceMapRecord record = copy_record(state, day);
@@ -53,14 +71,7 @@ void redraw_all_levels(host::StudyInterface& sc) {
 
   for (const auto& [day, levels] : drawn.by_day) {
     for (const DrawnLevel& level : levels) {
-      delete_drawing(sc, level.line_id);
-      delete_drawing(sc, level.label_id);
-      delete_drawing(sc, level.var_up_id);
-      delete_drawing(sc, level.var_down_id);
-      delete_drawing(sc, level.msd_up_id);
-      delete_drawing(sc, level.msd_down_id);
-      delete_drawing(sc, level.ad_up_id);
-      delete_drawing(sc, level.ad_down_id);
+      for (const DrawingOf drawing : kDeleteOrder) delete_drawing(sc, level.*drawing);
     }
   }
   drawn.by_day.clear();
@@ -98,14 +109,13 @@ void draw_every_period(const DrawingContext& context, const StudyState& state) {
     const std::int32_t day = day_for(lookup, bar_time(sc, i));
     if (day == current) continue;
     if (start != -1 && state.records.contains(current)) {
-      draw_period(context, state, current, {start, i - 1, false, price_labels == kPriceLabelsAll});
+      draw_period(context, state, current, earlier_period(start, i - 1, price_labels));
     }
     current = day;
     start = i;
   }
   if (start > 0 && state.records.contains(current)) {
-    draw_period(context, state, current,
-                {start, n - 1, true, price_labels != kPriceLabelsDisabled});
+    draw_period(context, state, current, last_period(start, n - 1, price_labels));
   }
   drawn.last_day = current;
 }
@@ -123,7 +133,7 @@ void draw_one_period(const DrawingContext& context, const StudyState& state,
   const std::int32_t first_bar = sc.bar_index_at(&sc, sc.chart_number, lookup_time);
   if (day > 0 && state.records.contains(day)) {
     draw_period(context, state, day,
-                {first_bar, n - 1, false, context.settings.price_labels != kPriceLabelsDisabled});
+                single_period(first_bar, n - 1, context.settings.price_labels));
   }
   context.drawn.last_day = day;
 }
@@ -148,12 +158,7 @@ void extend_last_period(const DrawingContext& context) {
       host::release(r);
     }
 
-    extend_to(sc, level.var_up_id, last_bar);
-    extend_to(sc, level.var_down_id, last_bar);
-    extend_to(sc, level.ad_up_id, last_bar);
-    extend_to(sc, level.ad_down_id, last_bar);
-    extend_to(sc, level.msd_up_id, last_bar);
-    extend_to(sc, level.msd_down_id, last_bar);
+    for (const DrawingOf drawing : kOffsetDrawings) extend_to(sc, level.*drawing, last_bar);
   }
 }
 
