@@ -12,7 +12,11 @@
 namespace timeframe {
 namespace {
 
-// Written into the record's entry marker at the start of every call.
+// The study's mark in the record's entry marker, written first on every call
+// so that a host that reads the field sees the study was entered even on a
+// call that ends early (a skipped chart, no memory). What the value means is
+// the host's; neither studyhost nor the platform bridge reads it. 4 marks this
+// study's calls, and a test holds it there so that it does not drift.
 constexpr std::int32_t kEntryMarker = 4;
 
 std::int32_t& persistent_int(host::StudyInterface& sc, std::int32_t key) {
