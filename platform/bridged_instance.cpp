@@ -20,63 +20,26 @@ bool starts_over(const s_sc& sc) {
 
 }  // namespace
 
-BridgedInstance::BridgedInstance() {
-  record_.host_context = this;
-  record_.study_name = host::make_host_string();
-  record_.second_display_text = host::make_host_string();
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    input_handles_[s] = SlotHandle{this, i};
-    inputs_[s].name = host::make_host_string();
-    inputs_[s].list_entries = &take_list_entries;
-    inputs_[s].list_handle = &input_handles_[s];
-    snapshots_[s] = snapshot_of(inputs_[s]);
-  }
-  for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    subgraph_handles_[s] = SlotHandle{this, i};
-    subgraphs_[s].name = host::make_host_string();
-    subgraphs_[s].short_label = host::make_host_string();
-    subgraphs_[s].values.fill = &attach_subgraph;
-    subgraphs_[s].values.fill_argument = &subgraph_handles_[s];
-  }
-  record_.inputs =
-      host::HostArray<host::InputSlot>{inputs_.data(), nullptr, nullptr, kInputSlots, {}};
-  record_.inputs.fallback.name = host::make_host_string();
-  record_.subgraphs =
-      host::HostArray<host::SubgraphSlot>{subgraphs_.data(), nullptr, nullptr, kSubgraphSlots, {}};
-  record_.subgraphs.fallback.name = host::make_host_string();
-  record_.subgraphs.fallback.short_label = host::make_host_string();
-  record_.bar_datetimes.fill = &attach_bar_times;
-  record_.bar_datetimes.fill_argument = this;
-  install_operations(record_);
-}
-
-BridgedInstance::~BridgedInstance() {
-  host::release(record_.study_name);
-  host::release(record_.second_display_text);
-  // Texts are the platform's; a slot only owns one the study gave it itself.
-  for (auto& slot : inputs_) host::release(slot);
-  host::release(record_.inputs.fallback);
-  for (auto& slot : subgraphs_) {
-    host::release(slot.name);
-    host::release(slot.short_label);
-  }
-  host::release(record_.subgraphs.fallback.name);
-  host::release(record_.subgraphs.fallback.short_label);
+BridgedInstance::BridgedInstance() : slots_(this, &take_list_entries, &attach_subgraph) {
+  host::StudyInterface& r = slots_.record();
+  for (std::size_t s = 0; s < snapshots_.size(); ++s)
+    snapshots_[s] = snapshot_of(slots_.inputs()[s]);
+  r.bar_datetimes.fill = &attach_bar_times;
+  r.bar_datetimes.fill_argument = this;
+  install_operations(r);
 }
 
 void BridgedInstance::call(s_sc& sc, StudyRun run) {
   platform_ = &sc;
   prepare(sc);
-  run(record_);
+  run(slots_.record());
   finish(sc);
   // The operations reach the platform only during a call.
   platform_ = nullptr;
 }
 
 void BridgedInstance::prepare(s_sc& sc) {
-  host::StudyInterface& r = record_;
+  host::StudyInterface& r = slots_.record();
   r.defaults_call = sc.SetDefaults;
   r.last_call = sc.LastCallToFunction;
   // Until the chart has its history the bars are not the ones the levels are
@@ -113,7 +76,7 @@ void BridgedInstance::prepare(s_sc& sc) {
   // The platform's arrays may move when bars are added: the study's first
   // touch of a subgraph's values finds them again.
   if (over || attached_bar_count_ != r.bar_count) {
-    for (auto& slot : subgraphs_) {
+    for (auto& slot : slots_.subgraphs()) {
       slot.values.elements = nullptr;
       slot.values.count = 0;
     }
@@ -125,7 +88,7 @@ void BridgedInstance::prepare(s_sc& sc) {
 }
 
 void BridgedInstance::finish(s_sc& sc) {
-  if (record_.defaults_call != 0) {
+  if (slots_.record().defaults_call != 0) {
     write_declarations(sc);
     return;
   }
@@ -133,10 +96,10 @@ void BridgedInstance::finish(s_sc& sc) {
   // and compares per slot.
   for (std::int32_t i = 0; i < kInputSlots; ++i) {
     const auto s = static_cast<std::size_t>(i);
-    if (!unchanged(snapshots_[s], inputs_[s])) write_input(sc, i);
+    if (!unchanged(snapshots_[s], slots_.inputs()[s])) write_input(sc, i);
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (slot.short_label.set == 0) continue;
     sc.Subgraph[i].ShortName = host::text_of(slot.short_label);
     slot.short_label.set = 0;
@@ -161,8 +124,8 @@ bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::Input
 
 void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {
   const auto s = static_cast<std::size_t>(index);
-  read_platform_input(sc.Input[index], inputs_[s], selected_entries_[s]);
-  snapshots_[s] = snapshot_of(inputs_[s]);
+  read_platform_input(sc.Input[index], slots_.inputs()[s], selected_entries_[s]);
+  snapshots_[s] = snapshot_of(slots_.inputs()[s]);
 }
 
 void BridgedInstance::read_inputs(s_sc& sc) {
@@ -171,7 +134,7 @@ void BridgedInstance::read_inputs(s_sc& sc) {
 }
 
 void BridgedInstance::write_input(s_sc& sc, std::int32_t index) {
-  const host::InputSlot& slot = inputs_[static_cast<std::size_t>(index)];
+  const host::InputSlot& slot = slots_.inputs()[static_cast<std::size_t>(index)];
   if (!write_platform_input(slot, sc.Input[index])) {
     refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
   }
@@ -181,7 +144,7 @@ void BridgedInstance::write_input(s_sc& sc, std::int32_t index) {
 }
 
 void BridgedInstance::write_declarations(s_sc& sc) {
-  const host::StudyInterface& r = record_;
+  const host::StudyInterface& r = slots_.record();
   sc.GraphName = host::text_of(r.study_name);
   if (r.second_display_text.set != 0) sc.StudyDescription = host::text_of(r.second_display_text);
   sc.AutoLoop = r.auto_loop;
@@ -192,7 +155,7 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   if (r.draws_over_price == 1) sc.DrawStudyUnderneathMainPriceGraph = 0;
 
   for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const host::InputSlot& slot = inputs_[static_cast<std::size_t>(i)];
+    const host::InputSlot& slot = slots_.inputs()[static_cast<std::size_t>(i)];
     if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
     s_SCInput_145& input = sc.Input[i];
     if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
@@ -203,7 +166,7 @@ void BridgedInstance::write_declarations(s_sc& sc) {
     if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    const host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (host::is_empty(slot.name) && slot.draw_style == 0 && host::is_empty(slot.short_label)) {
       continue;
     }
@@ -246,26 +209,37 @@ void BridgedInstance::refuse(Refusal refusal, const char* what) {
   refused_ |= bit;
   SCString line;
   line.Format("%s: %s",
-              host::text_of(record_.study_name)[0] != '\0' ? host::text_of(record_.study_name)
-                                                           : platform_->GraphName.GetChars(),
+              host::text_of(slots_.record().study_name)[0] != '\0'
+                  ? host::text_of(slots_.record().study_name)
+                  : platform_->GraphName.GetChars(),
               what);
   platform_->AddMessageToLog(line, 0);
 }
 
+// The instance a slot's handle names, when it is in a call.
+BridgedInstance* BridgedInstance::in_call(void* handle) {
+  auto* h = static_cast<host::SlotHandle*>(handle);
+  if (h == nullptr || h->owner == nullptr) return nullptr;
+  auto* instance = static_cast<BridgedInstance*>(h->owner);
+  return instance->platform_ != nullptr ? instance : nullptr;
+}
+
 void BridgedInstance::take_list_entries(void* handle, const char* entries) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  h->instance->platform_->Input[h->index].SetCustomInputStrings(entries);
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  instance->platform_->Input[index].SetCustomInputStrings(entries);
 }
 
 void BridgedInstance::attach_subgraph(void* handle) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  SCFloatArray& data = h->instance->platform_->Subgraph[h->index].Data;
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  SCFloatArray& data = instance->platform_->Subgraph[index].Data;
   // Reading an element lets the platform make an array it makes on first use.
   (void)data[0];
   host::HostArray<float>& values =
-      h->instance->subgraphs_[static_cast<std::size_t>(h->index)].values;
+      instance->slots_.subgraphs()[static_cast<std::size_t>(index)].values;
   const int count = data.GetArraySize();
   values.elements = count > 0 ? data.GetPointer() : nullptr;
   values.count = values.elements != nullptr ? count : 0;
@@ -288,8 +262,8 @@ void BridgedInstance::convert_bar_times() {
     bar_times_[static_cast<std::size_t>(i)] = from_platform_time(platform_->BaseDateTimeIn[i]);
   }
   bar_times_converted_ = count;
-  record_.bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
-  record_.bar_datetimes.count = count;
+  slots_.record().bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
+  slots_.record().bar_datetimes.count = count;
 }
 
 }  // namespace qlx_platform

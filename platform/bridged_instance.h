@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/study_interface.h"
+#include "host/study_record.h"
 #include "platform/bridge.h"
 #include "sierrachart.h"
 
@@ -22,8 +23,8 @@ inline constexpr int kBridgeStateKey = 0x514C5842;
 
 // Slots mirrored per instance; a study reading past them gets the last one,
 // as the platform's own arrays do.
-inline constexpr std::int32_t kInputSlots = 64;
-inline constexpr std::int32_t kSubgraphSlots = 64;
+inline constexpr std::int32_t kInputSlots = host::kInputSlots;
+inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 
 // What the platform could not be asked to do, each reported once per instance.
 enum class Refusal : std::uint32_t {
@@ -38,7 +39,6 @@ enum class Refusal : std::uint32_t {
 class BridgedInstance {
  public:
   BridgedInstance();
-  ~BridgedInstance();
   BridgedInstance(const BridgedInstance&) = delete;
   BridgedInstance& operator=(const BridgedInstance&) = delete;
 
@@ -48,7 +48,7 @@ class BridgedInstance {
 
   // For the host operations, during a call.
   s_sc& platform() { return *platform_; }
-  host::StudyInterface& record() { return record_; }
+  host::StudyInterface& record() { return slots_.record(); }
   // The kind of drawing the study asked for when it made `line_number`;
   // kDrawingNone when this instance did not make it.
   std::int32_t drawing_kind(int line_number) const;
@@ -58,10 +58,6 @@ class BridgedInstance {
   void refuse(Refusal refusal, const char* what);
 
  private:
-  struct SlotHandle {
-    BridgedInstance* instance;
-    std::int32_t index;
-  };
   // What an input held after the last exchange with the platform.
   struct InputSnapshot {
     std::uint64_t value = 0;
@@ -70,6 +66,7 @@ class BridgedInstance {
     std::uint8_t kind = 0;
   };
 
+  static BridgedInstance* in_call(void* handle);
   static void take_list_entries(void* handle, const char* entries);
   static void attach_subgraph(void* handle);
   static void attach_bar_times(void* instance);
@@ -85,13 +82,9 @@ class BridgedInstance {
   static InputSnapshot snapshot_of(const host::InputSlot& slot);
   static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
-  host::StudyInterface record_{};
-  std::array<host::InputSlot, kInputSlots> inputs_{};
+  host::StudyRecord slots_;
   std::array<InputSnapshot, kInputSlots> snapshots_{};
   std::array<std::string, kInputSlots> selected_entries_{};
-  std::array<host::SubgraphSlot, kSubgraphSlots> subgraphs_{};
-  std::array<SlotHandle, kInputSlots> input_handles_{};
-  std::array<SlotHandle, kSubgraphSlots> subgraph_handles_{};
   std::vector<std::int64_t> bar_times_;
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;

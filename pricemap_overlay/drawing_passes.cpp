@@ -46,9 +46,8 @@ void delete_drawing(host::StudyInterface& sc, std::int32_t identifier) {
 
 // An update request: identifier and add mode, all else unset. The chart
 // number stays at its initial value; the host applies it to the study's chart.
-host::DrawingRecord update_request(std::int32_t identifier) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest update_request(std::int32_t identifier) {
+  host::DrawingRequest r;
   r.identifier = identifier;
   r.add_mode = host::kAddOrUpdate;
   return r;
@@ -56,10 +55,9 @@ host::DrawingRecord update_request(std::int32_t identifier) {
 
 void extend_to(host::StudyInterface& sc, std::int32_t identifier, std::int32_t last_bar) {
   if (identifier == 0) return;
-  host::DrawingRecord r = update_request(identifier);
+  host::DrawingRequest r = update_request(identifier);
   r.end_bar = last_bar;
   sc.use_drawing(&sc, &r);
-  host::release(r);
 }
 
 }  // namespace
@@ -149,13 +147,12 @@ void extend_last_period(const DrawingContext& context) {
     // Right-hand labels follow the newest bar through their anchor; left-hand
     // labels sit on the period's first bar and stay.
     if (level.label_id != 0 && drawn.label_side == kLabelsRight) {
-      host::DrawingRecord r = update_request(level.label_id);
+      host::DrawingRequest r = update_request(level.label_id);
       r.begin_datetime = right_label_anchor(context.settings.label_offset);
       if (!level.label_text.empty()) {
         host::assign(r.text, level.label_text.c_str(), level.label_text.size());
       }
       sc.use_drawing(&sc, &r);
-      host::release(r);
     }
 
     for (const DrawingOf drawing : kOffsetDrawings) extend_to(sc, level.*drawing, last_bar);

@@ -63,19 +63,16 @@ bool is_visible(const LevelLabel& label, const DisplaySettings& s) {
 }
 
 // Sends one request and gives back the identifier the host wrote into it.
-std::int32_t submit(host::StudyInterface& sc, host::DrawingRecord& request) {
+std::int32_t submit(host::StudyInterface& sc, host::DrawingRequest& request) {
   sc.use_drawing(&sc, &request);
-  const std::int32_t id = request.identifier;
-  host::release(request);
-  return id;
+  return request.identifier;
 }
 
 // What every line and band of one period shares: chart, kind, the bars it
 // spans, colour and add mode.
-host::DrawingRecord spanning_request(const DrawingContext& c, const PeriodSpan& span,
-                                     host::DrawingKind kind, std::uint32_t color) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest spanning_request(const DrawingContext& c, const PeriodSpan& span,
+                                      host::DrawingKind kind, std::uint32_t color) {
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = kind;
   r.begin_bar = span.first_bar;
@@ -91,7 +88,7 @@ std::int32_t draw_line(const DrawingContext& c, const PeriodSpan& span, float pr
   // level or multiplier past the float range, or an offset that overflows
   // it); such a drawing is not made and its identifier stays 0.
   if (!std::isfinite(price)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingLine, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingLine, color);
   r.begin_price = price;
   r.end_price = price;
   // The record holds 16-bit width and style: the low bits of the settings.
@@ -108,7 +105,7 @@ std::int32_t draw_offset_line(const DrawingContext& c, const PeriodSpan& span, f
 std::int32_t draw_band(const DrawingContext& c, const PeriodSpan& span, float from, float to,
                        std::uint32_t color) {
   if (!std::isfinite(from) || !std::isfinite(to)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingBand, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingBand, color);
   r.begin_price = from;
   r.end_price = to;
   r.second_color = color;
@@ -122,8 +119,7 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
                         std::uint32_t color, const std::string& text) {
   if (!std::isfinite(price)) return 0;
   const DisplaySettings& s = c.settings;
-  host::DrawingRecord r;
-  host::init(r);
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = host::kDrawingText;
   r.begin_price = price;
@@ -153,9 +149,8 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
 }
 
 std::string label_text(host::StudyInterface& sc, float price, const std::string& level_text) {
-  host::HostString value = sc.format_value(&sc, static_cast<double>(price), sc.value_format);
+  const host::OwnedString value(sc.format_value(&sc, static_cast<double>(price), sc.value_format));
   std::string text = host::text_of(value);
-  host::release(value);
   text += ' ';
   text += level_text;
   return text;

@@ -40,11 +40,10 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
 }
 
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {
-  host::HostString date = sc.format_datetime(
-      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd);
+  const host::OwnedString date(sc.format_datetime(
+      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd));
   state.error_showing = false;
   host::format(state.status_text, "Price Map Date: %s", host::text_of(date));
-  host::release(date);
 }
 
 }  // namespace

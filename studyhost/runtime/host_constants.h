@@ -8,6 +8,7 @@
 
 #include "host/drawing_record.h"
 #include "host/study_interface.h"
+#include "host/study_record.h"
 
 namespace studyhost {
 
@@ -16,8 +17,8 @@ inline constexpr std::int32_t kSupportedInterfaceVersion = host::kInterfaceVersi
 
 // Slots per study instance. Reading a slot the study never declared gives a
 // zero-kind slot rather than the last declared one.
-inline constexpr std::int32_t kInputSlots = 64;
-inline constexpr std::int32_t kSubgraphSlots = 64;
+inline constexpr std::int32_t kInputSlots = host::kInputSlots;
+inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 
 // Chart settings until a caller changes them.
 inline constexpr std::int32_t kDefaultChartNumber = 1;
