@@ -8,6 +8,7 @@
 #include "platform/drawing_tool.h"
 #include "platform/host_operations.h"
 #include "platform/input_mapping.h"
+#include "platform/scope_exit.h"
 
 namespace qlx_platform {
 namespace {
@@ -20,10 +21,9 @@ bool starts_over(const s_sc& sc) {
 
 }  // namespace
 
-BridgedInstance::BridgedInstance() : slots_(this, &take_list_entries, &attach_subgraph) {
+BridgedInstance::BridgedInstance()
+    : slots_(this, &take_list_entries, &attach_subgraph), inputs_(slots_.inputs()) {
   host::StudyInterface& r = slots_.record();
-  for (std::size_t s = 0; s < snapshots_.size(); ++s)
-    snapshots_[s] = snapshot_of(slots_.inputs()[s]);
   r.bar_datetimes.fill = &attach_bar_times;
   r.bar_datetimes.fill_argument = this;
   install_operations(r);
@@ -31,11 +31,11 @@ BridgedInstance::BridgedInstance() : slots_(this, &take_list_entries, &attach_su
 
 void BridgedInstance::call(s_sc& sc, StudyRun run) {
   platform_ = &sc;
+  // The operations reach the platform only during a call, however it ends.
+  const ScopeExit leave_platform([this] { platform_ = nullptr; });
   prepare(sc);
   run(slots_.record());
   finish(sc);
-  // The operations reach the platform only during a call.
-  platform_ = nullptr;
 }
 
 void BridgedInstance::prepare(s_sc& sc) {
@@ -82,9 +82,9 @@ void BridgedInstance::prepare(s_sc& sc) {
     }
     attached_bar_count_ = r.bar_count;
   }
-  // Inputs change in the platform only with a full recalculation; the study's
-  // own changes go back after each call.
-  if (over || !inputs_read_) read_inputs(sc);
+  // Inputs change in the platform only when the chart starts over; the
+  // study's own changes go back after each call.
+  inputs_.before_call(sc, over);
 }
 
 void BridgedInstance::finish(s_sc& sc) {
@@ -92,11 +92,8 @@ void BridgedInstance::finish(s_sc& sc) {
     write_declarations(sc);
     return;
   }
-  // Runs on every call, once per bar in a full recalculation: a few loads
-  // and compares per slot.
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    if (!unchanged(snapshots_[s], slots_.inputs()[s])) write_input(sc, i);
+  if (!inputs_.after_call(sc)) {
+    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
     host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
@@ -104,43 +101,6 @@ void BridgedInstance::finish(s_sc& sc) {
     sc.Subgraph[i].ShortName = host::text_of(slot.short_label);
     slot.short_label.set = 0;
   }
-}
-
-BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) {
-  InputSnapshot snapshot;
-  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
-  snapshot.text = slot.text;
-  snapshot.value_after_double = slot.value_after_double;
-  snapshot.kind = slot.kind;
-  return snapshot;
-}
-
-bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot) {
-  std::uint64_t value;
-  std::memcpy(&value, slot.value, sizeof value);
-  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
-         slot.value_after_double == snapshot.value_after_double;
-}
-
-void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {
-  const auto s = static_cast<std::size_t>(index);
-  read_platform_input(sc.Input[index], slots_.inputs()[s], selected_entries_[s]);
-  snapshots_[s] = snapshot_of(slots_.inputs()[s]);
-}
-
-void BridgedInstance::read_inputs(s_sc& sc) {
-  for (std::int32_t i = 0; i < kInputSlots; ++i) read_input(sc, i);
-  inputs_read_ = true;
-}
-
-void BridgedInstance::write_input(s_sc& sc, std::int32_t index) {
-  const host::InputSlot& slot = slots_.inputs()[static_cast<std::size_t>(index)];
-  if (!write_platform_input(slot, sc.Input[index])) {
-    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
-  }
-  // What the platform now holds, its text buffer included, is what the slot
-  // reads from here on.
-  read_input(sc, index);
 }
 
 void BridgedInstance::write_declarations(s_sc& sc) {
@@ -154,16 +114,9 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   if (r.uses_price_scale == 1) sc.ScaleRangeType = SCALE_SAMEASREGION;
   if (r.draws_over_price == 1) sc.DrawStudyUnderneathMainPriceGraph = 0;
 
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const host::InputSlot& slot = slots_.inputs()[static_cast<std::size_t>(i)];
-    if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
-    s_SCInput_145& input = sc.Input[i];
-    if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
-    if (!write_platform_input(slot, input)) {
-      refuse(Refusal::kInputKind,
-             "an input of a kind the platform build cannot declare was left out");
-    }
-    if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
+  if (!inputs_.declare(sc)) {
+    refuse(Refusal::kInputKind,
+           "an input of a kind the platform build cannot declare was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
     const host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];

@@ -13,6 +13,7 @@
 #include "host/study_interface.h"
 #include "host/study_record.h"
 #include "platform/bridge.h"
+#include "platform/input_mapping.h"
 #include "sierrachart.h"
 
 namespace qlx_platform {
@@ -58,14 +59,6 @@ class BridgedInstance {
   void refuse(Refusal refusal, const char* what);
 
  private:
-  // What an input held after the last exchange with the platform.
-  struct InputSnapshot {
-    std::uint64_t value = 0;
-    const char* text = nullptr;
-    std::int32_t value_after_double = 0;
-    std::uint8_t kind = 0;
-  };
-
   static BridgedInstance* in_call(void* handle);
   static void take_list_entries(void* handle, const char* entries);
   static void attach_subgraph(void* handle);
@@ -74,23 +67,16 @@ class BridgedInstance {
 
   void prepare(s_sc& sc);
   void finish(s_sc& sc);
-  void read_inputs(s_sc& sc);
-  void read_input(s_sc& sc, std::int32_t index);
-  void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
   void remove_own_drawings(s_sc& sc);
-  static InputSnapshot snapshot_of(const host::InputSlot& slot);
-  static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
   host::StudyRecord slots_;
-  std::array<InputSnapshot, kInputSlots> snapshots_{};
-  std::array<std::string, kInputSlots> selected_entries_{};
+  PlatformInputs inputs_;
   std::vector<std::int64_t> bar_times_;
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
   s_sc* platform_ = nullptr;
-  bool inputs_read_ = false;
   std::uint32_t refused_ = 0;
 };
 

@@ -5,13 +5,38 @@
 #include "platform/drawing_tool.h"
 
 // Every operation is called by a study through a C function pointer, so
-// nothing may escape it: a failure ends in the operation's "refused" answer.
+// nothing may escape it: each one runs inside guarded(), where a failure ends
+// in the operation's "refused" answer.
 
 namespace qlx_platform {
 namespace {
 
 BridgedInstance* bridge_of(host::StudyInterface* sc) {
   return sc == nullptr ? nullptr : static_cast<BridgedInstance*>(sc->host_context);
+}
+
+// Runs one operation on the bridged instance behind `sc`. A record that
+// reaches no instance, and anything the operation throws, give `refused`.
+template <typename Result, typename Operation>
+Result guarded(host::StudyInterface* sc, Result refused, Operation&& operation) noexcept {
+  BridgedInstance* bridge = bridge_of(sc);
+  if (bridge == nullptr) return refused;
+  try {
+    return operation(*bridge);
+  } catch (...) {
+    return refused;
+  }
+}
+
+template <typename Operation>
+void guarded(host::StudyInterface* sc, Operation&& operation) noexcept {
+  BridgedInstance* bridge = bridge_of(sc);
+  if (bridge == nullptr) return;
+  try {
+    operation(*bridge);
+  } catch (...) {
+    // The operation did nothing the study can see.
+  }
 }
 
 host::HostString host_text(const SCString& text) {
@@ -26,170 +51,160 @@ thread_local std::int32_t spare_int_cell = 0;
 thread_local void* spare_pointer_cell = nullptr;
 
 std::int32_t* persistent_int(host::StudyInterface* sc, std::int32_t key) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) {
-    spare_int_cell = 0;
-    return &spare_int_cell;
-  }
-  return &bridge->platform().GetPersistentInt(key);
+  std::int32_t* cell = guarded(sc, static_cast<std::int32_t*>(nullptr), [&](BridgedInstance& b) {
+    return &b.platform().GetPersistentInt(key);
+  });
+  if (cell != nullptr) return cell;
+  spare_int_cell = 0;
+  return &spare_int_cell;
 }
 
 void** persistent_pointer(host::StudyInterface* sc, std::int32_t key) {
-  BridgedInstance* bridge = bridge_of(sc);
-  // The bridge's own cell is not the study's to change.
-  if (bridge == nullptr || key == kBridgeStateKey) {
-    spare_pointer_cell = nullptr;
-    return &spare_pointer_cell;
-  }
-  return &bridge->platform().GetPersistentPointer(key);
+  void** cell = guarded(sc, static_cast<void**>(nullptr), [&](BridgedInstance& b) {
+    // The bridge's own cell is not the study's to change.
+    return key == kBridgeStateKey ? nullptr : &b.platform().GetPersistentPointer(key);
+  });
+  if (cell != nullptr) return cell;
+  spare_pointer_cell = nullptr;
+  return &spare_pointer_cell;
 }
 
 std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || url == nullptr) return 0;
-  try {
-    s_sc& platform = bridge->platform();
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    if (url == nullptr) return 0;
+    s_sc& platform = b.platform();
     const int accepted = platform.MakeHTTPRequest(SCString(host::text_of(*url)));
     // The platform empties its response text when it accepts a request (and
     // may move it): the study reads it again on this very call.
     sc->http_response = platform.HTTPResponse.GetChars();
     return accepted != 0 ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::int32_t use_drawing(host::StudyInterface* sc, host::DrawingRecord* record) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || record == nullptr) return 0;
-  try {
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    if (record == nullptr) return 0;
     std::int32_t kind = record->kind;
     if (kind == host::kDrawingNone) {
       // The platform changes a drawing's type to the one a request names, so
       // an update carries the type the drawing was made with.
-      kind = bridge->drawing_kind(record->identifier);
+      kind = b.drawing_kind(record->identifier);
       if (kind == host::kDrawingNone) {
-        bridge->refuse(Refusal::kUnknownDrawing,
-                       "an update of a drawing this study instance did not make was left out");
+        b.refuse(Refusal::kUnknownDrawing,
+                 "an update of a drawing this study instance did not make was left out");
         return 0;
       }
     }
     s_UseTool tool;
     switch (to_use_tool(*record, kind, tool)) {
       case ToolMapping::kBadLayout:
-        bridge->refuse(Refusal::kDrawingLayout,
-                       "a drawing request of another layout or add mode was left out");
+        b.refuse(Refusal::kDrawingLayout,
+                 "a drawing request of another layout or add mode was left out");
         return 0;
       case ToolMapping::kUnknownKind:
-        bridge->refuse(Refusal::kDrawingKind,
-                       "a drawing of a kind the platform build cannot draw was left out");
+        b.refuse(Refusal::kDrawingKind,
+                 "a drawing of a kind the platform build cannot draw was left out");
         return 0;
       case ToolMapping::kMapped:
         break;
     }
-    const int result = bridge->platform().UseTool(tool);
+    const int result = b.platform().UseTool(tool);
     record->identifier = tool.LineNumber;
-    if (result != 0) bridge->remember_drawing(tool.LineNumber, kind);
+    if (result != 0) b.remember_drawing(tool.LineNumber, kind);
     return result;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::int32_t delete_drawing(host::StudyInterface* sc, std::int32_t chart_number,
                             std::int32_t /*reserved*/, std::int32_t identifier) {
-  BridgedInstance* bridge = bridge_of(sc);
-  // Only drawings this instance made are removed: identifier 0 and the
-  // numbers of drawings made elsewhere are left alone.
-  if (bridge == nullptr || bridge->drawing_kind(identifier) == host::kDrawingNone) return 0;
-  bridge->forget_drawing(identifier);
-  return bridge->platform().DeleteACSChartDrawing(chart_number, TOOL_DELETE_CHARTDRAWING,
-                                                  identifier);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    // Only drawings this instance made are removed: identifier 0 and the
+    // numbers of drawings made elsewhere are left alone.
+    if (b.drawing_kind(identifier) == host::kDrawingNone) return 0;
+    b.forget_drawing(identifier);
+    return b.platform().DeleteACSChartDrawing(chart_number, TOOL_DELETE_CHARTDRAWING, identifier);
+  });
 }
 
 host::HostString format_value(host::StudyInterface* sc, double value, std::int32_t format) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return host::make_host_string();
-  try {
-    return host_text(bridge->platform().FormatGraphValue(value, format));
-  } catch (...) {
-    return host::make_host_string();
-  }
+  return guarded(sc, host::make_host_string(), [&](BridgedInstance& b) {
+    return host_text(b.platform().FormatGraphValue(value, format));
+  });
 }
 
 host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_time,
                                  std::int32_t format) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return host::make_host_string();
-  // The date alone, in the platform's own date format, for the study's date
-  // format; the date and the time for any other.
-  const int flags = format == host::kDateFormatYmd ? FLAG_DT_COMPLETE_DATE
-                                                   : FLAG_DT_COMPLETE_DATE | FLAG_DT_COMPLETE_TIME;
-  try {
+  return guarded(sc, host::make_host_string(), [&](BridgedInstance& b) {
+    // The date alone, in the platform's own date format, for the study's date
+    // format; the date and the time for any other.
+    const int flags = format == host::kDateFormatYmd
+                          ? FLAG_DT_COMPLETE_DATE
+                          : FLAG_DT_COMPLETE_DATE | FLAG_DT_COMPLETE_TIME;
     const SCDateTime time = to_platform_time(date_time);
-    return host_text(bridge->platform().DateTimeToString(time, flags));
-  } catch (...) {
-    return host::make_host_string();
-  }
+    return host_text(b.platform().DateTimeToString(time, flags));
+  });
 }
 
 // Both conversions take a level data day's midnight, which the service dates
 // in UTC, to the chart's time zone: the same instant as a chart time.
 std::int64_t to_chart_time(host::StudyInterface* sc, const std::int64_t* date_time) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || date_time == nullptr) return 0;
-  const SCDateTime converted =
-      bridge->platform().ConvertDateTimeToChartTimeZone(to_platform_time(*date_time), TIMEZONE_UTC);
-  return from_platform_time(converted);
+  return guarded(sc, std::int64_t{0}, [&](BridgedInstance& b) -> std::int64_t {
+    if (date_time == nullptr) return 0;
+    const SCDateTime converted =
+        b.platform().ConvertDateTimeToChartTimeZone(to_platform_time(*date_time), TIMEZONE_UTC);
+    return from_platform_time(converted);
+  });
 }
 
 std::int32_t bar_index(host::StudyInterface* sc, std::int32_t chart_number,
                        std::int64_t date_time) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return 0;
-  const SCDateTime time = to_platform_time(date_time);
-  return bridge->platform().GetContainingIndexForSCDateTime(chart_number, time);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    const SCDateTime time = to_platform_time(date_time);
+    return b.platform().GetContainingIndexForSCDateTime(chart_number, time);
+  });
 }
 
 void add_log(host::StudyInterface* sc, const char* text, std::int32_t show_log) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return;
-  bridge->platform().AddMessageToLog(text, show_log);
+  guarded(sc, [&](BridgedInstance& b) {
+    if (text != nullptr) b.platform().AddMessageToLog(text, show_log);
+  });
 }
 
 std::int32_t menu_add(host::StudyInterface* sc, std::int32_t chart_number, const char* text) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return 0;
-  return bridge->platform().AddACSChartShortcutMenuItem(chart_number, text);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    return text == nullptr ? 0 : b.platform().AddACSChartShortcutMenuItem(chart_number, text);
+  });
 }
 
 std::int32_t menu_add_separator(host::StudyInterface* sc, std::int32_t chart_number) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return 0;
-  // The platform has an operation of its own for separators; the flag byte
-  // that tells studyhost a separator is meant has no counterpart.
-  sc->menu_separator_flag = 0;
-  return bridge->platform().AddACSChartShortcutMenuSeparator(chart_number);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    // The platform has an operation of its own for separators; the flag byte
+    // that tells studyhost a separator is meant has no counterpart.
+    sc->menu_separator_flag = 0;
+    return b.platform().AddACSChartShortcutMenuSeparator(chart_number);
+  });
 }
 
 void menu_set_text(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier,
                    const char* text) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return;
-  bridge->platform().ChangeACSChartShortcutMenuItemText(chart_number, identifier, text);
+  guarded(sc, [&](BridgedInstance& b) {
+    if (text != nullptr) {
+      b.platform().ChangeACSChartShortcutMenuItemText(chart_number, identifier, text);
+    }
+  });
 }
 
 void menu_set_check(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier,
                     std::int32_t checked) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return;
-  bridge->platform().SetACSChartShortcutMenuItemChecked(chart_number, identifier, checked);
+  guarded(sc, [&](BridgedInstance& b) {
+    b.platform().SetACSChartShortcutMenuItemChecked(chart_number, identifier, checked);
+  });
 }
 
 void menu_remove(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return;
-  bridge->platform().RemoveACSChartShortcutMenuItem(chart_number, identifier);
+  guarded(sc, [&](BridgedInstance& b) {
+    b.platform().RemoveACSChartShortcutMenuItem(chart_number, identifier);
+  });
 }
 
 }  // namespace
