@@ -51,11 +51,13 @@ endfunction()
 # A study's folder: every source but the exports built once as the static
 # library `core`, so that tests and benchmarks reach its parts, and linked
 # with studyhost_exports.cpp into the library `study` that studyhost loads
-# (the platform build makes its own library of that name).
+# (the platform build makes its own library of that name). A folder copied
+# from the example may hold its platform_exports.cpp, which needs the
+# platform's SDK and so is compiled only into a platform DLL.
 function(qlx_add_study_folder core study)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(exports ${CMAKE_CURRENT_SOURCE_DIR}/studyhost_exports.cpp)
-  list(REMOVE_ITEM sources ${exports})
+  list(REMOVE_ITEM sources ${exports} ${CMAKE_CURRENT_SOURCE_DIR}/platform_exports.cpp)
   if(sources)
     add_library(${core} STATIC ${sources})
     target_link_libraries(${core} PUBLIC qlx_levelclient qlx_host)

@@ -66,6 +66,9 @@ struct StudyInterface {
   std::int32_t last_call = 0;      // 1: the study frees what it holds; no call follows
   std::int32_t skip_flag = 0;      // non-zero: the host asks the study to skip its chart work
   std::int32_t entry_marker = 0;   // written by the study; the host does not read it
+  // 1 on every call of a full recalculation, which the host alone knows: on a
+  // chart of one bar an ordinary update also starts at bar 0.
+  std::int32_t full_recalculation = 0;
 
   // Declaration.
   HostString study_name{};            // name shown in the chart's study list
@@ -81,7 +84,7 @@ struct StudyInterface {
   float price_increment = 0.0f;             // the instrument's tick size
   std::int32_t bar_count = 0;               // bars on the chart
   std::int32_t current_index = 0;           // bar of this call when auto_loop is on
-  std::int32_t first_bar_to_update = 0;     // first changed bar; 0 = a full recalculation
+  std::int32_t first_bar_to_update = 0;     // first changed bar; 0 in a full recalculation
   HostArray<std::int64_t> bar_datetimes{};  // bar start times, microseconds since 1899-12-30
 
   HostArray<InputSlot> inputs{};        // the study's inputs, by number

@@ -13,8 +13,9 @@
 namespace qlx_platform {
 namespace {
 
-// Whether this call starts the chart over, as the studies see it: bar 0 with
-// the per-bar calling on, a first bar to update of 0 without it.
+// Whether this call starts at the chart's first bar: bar 0 with the per-bar
+// calling on, a first bar to update of 0 without it. The bridge then takes
+// the bar date-times, arrays and inputs afresh.
 bool starts_over(const s_sc& sc) {
   return sc.AutoLoop != 0 ? sc.Index == 0 : sc.UpdateStartIndex == 0;
 }
@@ -54,17 +55,16 @@ void BridgedInstance::prepare(s_sc& sc) {
   r.current_index = sc.Index;
   r.first_bar_to_update = sc.UpdateStartIndex;
   r.chosen_menu_id = sc.MenuEventID;
-  r.http_response = sc.HTTPResponse.GetChars();
+  r.full_recalculation = sc.IsFullRecalculation != 0 ? 1 : 0;
+  r.http_response = http_.response(sc);
   if (r.defaults_call != 0) return;
 
   const bool over = starts_over(sc);
   if (over) {
     // The platform removes a study's drawings when it recalculates the chart
-    // in full; on any other call that starts the chart over (every update of
-    // a one-bar chart) the bridge does, so that a drawing whose identifier
-    // the study forgets there does not stay behind.
-    if (sc.IsFullRecalculation == 0) remove_own_drawings(sc);
-    drawing_kinds_.clear();
+    // in full. An update from bar 0 (every update of a one-bar chart) keeps
+    // them, and the study goes on changing them.
+    if (r.full_recalculation != 0) drawing_kinds_.clear();
     bar_times_converted_ = 0;
   }
   // Bar date-times are converted when the study first reads them, and only
@@ -137,12 +137,6 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   }
 }
 
-void BridgedInstance::remove_own_drawings(s_sc& sc) {
-  for (const auto& [line_number, kind] : drawing_kinds_) {
-    sc.DeleteACSChartDrawing(sc.ChartNumber, TOOL_DELETE_CHARTDRAWING, line_number);
-  }
-}
-
 std::int32_t BridgedInstance::drawing_kind(int line_number) const {
   const auto it = drawing_kinds_.find(line_number);
   return it == drawing_kinds_.end() ? host::kDrawingNone : it->second;
@@ -201,6 +195,25 @@ void BridgedInstance::attach_subgraph(void* handle) {
 void BridgedInstance::attach_bar_times(void* instance) {
   auto* self = static_cast<BridgedInstance*>(instance);
   if (self != nullptr && self->platform_ != nullptr) self->convert_bar_times();
+}
+
+std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
+  convert_bar_times();
+  const std::int32_t count = slots_.record().bar_datetimes.count;
+  if (count <= 0) return 0;
+  // A lower bound written out, so bars out of time order still give a bar
+  // of the chart.
+  std::int32_t low = 0;
+  std::int32_t high = count;
+  while (low < high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    if (bar_times_[static_cast<std::size_t>(middle)] < date_time) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < count ? low : count - 1;
 }
 
 void BridgedInstance::convert_bar_times() {

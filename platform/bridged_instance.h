@@ -13,6 +13,7 @@
 #include "host/study_interface.h"
 #include "host/study_record.h"
 #include "platform/bridge.h"
+#include "platform/http_exchange.h"
 #include "platform/input_mapping.h"
 #include "sierrachart.h"
 
@@ -57,6 +58,10 @@ class BridgedInstance {
   void forget_drawing(int line_number);
   // Writes one line to the platform's message log, once per kind of refusal.
   void refuse(Refusal refusal, const char* what);
+  HttpExchange& http() { return http_; }
+  // The first bar at or after `date_time` on this chart; past the last bar,
+  // the last bar; an empty chart gives 0.
+  std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
   static BridgedInstance* in_call(void* handle);
@@ -68,7 +73,6 @@ class BridgedInstance {
   void prepare(s_sc& sc);
   void finish(s_sc& sc);
   void write_declarations(s_sc& sc);
-  void remove_own_drawings(s_sc& sc);
 
   host::StudyRecord slots_;
   PlatformInputs inputs_;
@@ -76,6 +80,7 @@ class BridgedInstance {
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
+  HttpExchange http_;
   s_sc* platform_ = nullptr;
   std::uint32_t refused_ = 0;
 };

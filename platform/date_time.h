@@ -15,8 +15,16 @@ namespace qlx_platform {
 inline constexpr std::int64_t kMicrosPerSecond = 1000000;
 inline constexpr std::int64_t kMicrosPerMillisecond = 1000;
 
+// The furthest day either way that every SDK's SCDateTime holds with any
+// time of day: the SDKs that count microseconds in 64 bits hold about 292,000
+// years each way (those that count days in a double hold more).
+inline constexpr std::int64_t kMaxPlatformDays =
+    std::numeric_limits<std::int64_t>::max() / host::kMicrosPerDay - 1;
+
 // Whole days and whole seconds of the day; a negative count is a day before
-// the base date (the label anchors "k days before" it).
+// the base date (the label anchors "k days before" it). A date-time past what
+// the platform holds becomes the furthest day it holds on that side, so a
+// label anchored very far right of the last bar stays far right.
 inline SCDateTime to_platform_time(std::int64_t micros) {
   std::int64_t days = micros / host::kMicrosPerDay;
   std::int64_t rest = micros % host::kMicrosPerDay;
@@ -24,10 +32,8 @@ inline SCDateTime to_platform_time(std::int64_t micros) {
     rest += host::kMicrosPerDay;
     --days;
   }
-  // A day count past what the platform counts in an int is no date at all.
-  if (days > std::numeric_limits<int>::max() || days < std::numeric_limits<int>::min()) {
-    return SCDateTime();
-  }
+  if (days > kMaxPlatformDays) return SCDateTime(static_cast<int>(kMaxPlatformDays), 0);
+  if (days < -kMaxPlatformDays) return SCDateTime(static_cast<int>(-kMaxPlatformDays), 0);
   return SCDateTime(static_cast<int>(days), static_cast<int>(rest / kMicrosPerSecond));
 }
 

@@ -5,8 +5,9 @@
 #include "platform/drawing_tool.h"
 
 // Every operation is called by a study through a C function pointer, so
-// nothing may escape it: each one runs inside guarded(), where a failure ends
-// in the operation's "refused" answer.
+// nothing may escape it: each one that reaches the instance or the platform
+// runs inside guarded(), where a failure ends in the operation's "refused"
+// answer.
 
 namespace qlx_platform {
 namespace {
@@ -73,11 +74,14 @@ std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url)
   return guarded(sc, 0, [&](BridgedInstance& b) {
     if (url == nullptr) return 0;
     s_sc& platform = b.platform();
-    const int accepted = platform.MakeHTTPRequest(SCString(host::text_of(*url)));
-    // The platform empties its response text when it accepts a request (and
-    // may move it): the study reads it again on this very call.
-    sc->http_response = platform.HTTPResponse.GetChars();
-    return accepted != 0 ? 1 : 0;
+    const char* const text = host::text_of(*url);
+    // Non-zero is the request's identifier, which the platform gives back on
+    // the call that completes it.
+    const int request_id = platform.MakeHTTPRequest(SCString(text));
+    if (request_id != 0) b.http().accepted(request_id, platform.HTTPRequestID, text);
+    // From acceptance the study sees an empty response, on this very call too.
+    sc->http_response = b.http().response(platform);
+    return request_id != 0 ? 1 : 0;
   });
 }
 
@@ -145,23 +149,20 @@ host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_tim
   });
 }
 
-// Both conversions take a level data day's midnight, which the service dates
-// in UTC, to the chart's time zone: the same instant as a chart time.
-std::int64_t to_chart_time(host::StudyInterface* sc, const std::int64_t* date_time) {
-  return guarded(sc, std::int64_t{0}, [&](BridgedInstance& b) -> std::int64_t {
-    if (date_time == nullptr) return 0;
-    const SCDateTime converted =
-        b.platform().ConvertDateTimeToChartTimeZone(to_platform_time(*date_time), TIMEZONE_UTC);
-    return from_platform_time(converted);
-  });
+// A price map dated D applies from midnight of D in the chart's time zone,
+// the calendar day the chart's bar times are counted in: both conversions
+// keep the date-time as it is, as studyhost's do.
+std::int64_t to_chart_time(host::StudyInterface* /*sc*/, const std::int64_t* date_time) {
+  return date_time == nullptr ? 0 : *date_time;
 }
 
-std::int32_t bar_index(host::StudyInterface* sc, std::int32_t chart_number,
+// The first bar at or after the date-time, by the chart's own bar times; the
+// platform's lookups give the bar that holds a moment or the nearest one,
+// which on a chart with gaps is the last bar before the gap. Every chart
+// number reads this chart, the only one the studies ask about.
+std::int32_t bar_index(host::StudyInterface* sc, std::int32_t /*chart_number*/,
                        std::int64_t date_time) {
-  return guarded(sc, 0, [&](BridgedInstance& b) {
-    const SCDateTime time = to_platform_time(date_time);
-    return b.platform().GetContainingIndexForSCDateTime(chart_number, time);
-  });
+  return guarded(sc, 0, [&](BridgedInstance& b) { return b.first_bar_at_or_after(date_time); });
 }
 
 void add_log(host::StudyInterface* sc, const char* text, std::int32_t show_log) {

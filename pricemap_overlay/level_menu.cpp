@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "pricemap_overlay/download.h"
 #include "pricemap_overlay/drawing_passes.h"
@@ -29,7 +30,8 @@ constexpr std::array<MenuEntry, 8> kMenuEntries{{
 }};
 
 // The "Symbol.letter" key that starts every entry text: at most 63
-// characters, so a long Symbol is cut rather than written past the key.
+// characters. A long Symbol is cut, never the time frame after it, so two
+// instances on one Symbol and different time frames keep apart.
 constexpr std::size_t kMenuKeySize = 64;
 // The key, a blank and the longest entry name.
 constexpr std::size_t kEntryTextSize = kMenuKeySize + 32;
@@ -37,7 +39,9 @@ constexpr std::size_t kEntryTextSize = kMenuKeySize + 32;
 void format_menu_key(host::StudyInterface& sc, char (&key)[kMenuKeySize]) {
   const char* symbol = host::text_value(input_at(sc, input::kSymbol));
   const char* letter = time_frame_letter(host::int_value(input_at(sc, input::kTimeFrame)));
-  std::snprintf(key, kMenuKeySize, "%s.%s", symbol, letter);
+  // Room for the Symbol: the key less the dot, the letter and the end.
+  const auto room = static_cast<int>(kMenuKeySize - 2 - std::strlen(letter));
+  std::snprintf(key, kMenuKeySize, "%.*s.%s", room, symbol, letter);
 }
 
 }  // namespace

@@ -139,7 +139,9 @@ void run_call(host::StudyInterface& sc) {
 
   handle_level_menu_event(sc);
   if (sc.skip_flag != 0) return;
-  if (sc.current_index == 0) bar_zero_step(sc, *state);
+  // Only the host knows a full recalculation: on a chart of one bar every
+  // update also calls bar 0, and must neither download nor redraw again.
+  if (sc.full_recalculation != 0 && sc.current_index == 0) bar_zero_step(sc, *state);
   if (persistent_int(sc, slot::kRequestState) == levelclient::kRequestWanted) {
     request_step(sc, *state);
   }

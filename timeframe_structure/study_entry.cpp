@@ -35,22 +35,6 @@ QueryInputs query_inputs(host::StudyInterface& sc) {
   };
 }
 
-// A first bar to update of 0 is a full recalculation, which starts the
-// download cycle over. On a chart of at most one bar the update that picks up
-// a body starts at bar 0 as well; starting over there would read the body for
-// no timeframe and ask for the first one again, for ever. That update is told
-// apart by the inputs still being the ones the cycle asks with. When they
-// have changed (another symbol chosen while the body was on its way), the
-// cycle starts over, so that no level of the old inputs is kept.
-bool starts_over(host::StudyInterface& sc, const TimeframeBlock& block,
-                 std::int32_t request_state) {
-  if (sc.first_bar_to_update != 0) return false;
-  const bool body_arrived = request_state == levelclient::kPending && sc.http_response != nullptr &&
-                            sc.http_response[0] != '\0';
-  if (!body_arrived || sc.bar_count > 1) return true;
-  return current_cycle_inputs(sc) != block.cycle_inputs;
-}
-
 void run_call(host::StudyInterface& sc) {
   if (sc.defaults_call != 0) {
     declare_study(sc);
@@ -76,9 +60,10 @@ void run_call(host::StudyInterface& sc) {
   auto* block = static_cast<TimeframeBlock*>(block_slot);
   if (block == nullptr) return;
 
-  if (starts_over(sc, *block, request_state)) {
-    restart_download_cycle(sc, *block, request_state, status_id);
-  }
+  // Only a full recalculation starts the download cycle over; on a chart of
+  // one bar every update, the one that picks up a body included, also starts
+  // at bar 0.
+  if (sc.full_recalculation != 0) restart_download_cycle(sc, *block, request_state, status_id);
 
   std::int32_t start_bar = sc.first_bar_to_update;
   const PeriodStore store = [block](std::int32_t timeframe,

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
@@ -13,21 +12,9 @@
 
 namespace timeframe {
 
-// What a download cycle asks with: the three query values and the enabled
-// timeframes, as they were when the cycle was started.
-struct CycleInputs {
-  std::string asset_class;
-  std::string symbol;
-  std::string api_key;
-  std::uint32_t enabled = 0;  // bit c - 1 set when timeframe code c is enabled
-
-  bool operator==(const CycleInputs&) const = default;
-};
-
 struct TimeframeBlock {
   PeriodRecords periods{};
-  RequestCycle cycle;        // pending timeframe queue and current timeframe
-  CycleInputs cycle_inputs;  // what the current cycle was started with
+  RequestCycle cycle;  // pending timeframe queue and current timeframe
 };
 
 // Persistent slots of the study instance.
@@ -42,14 +29,10 @@ inline constexpr std::int32_t kBlock = 1;         // pointer: the timeframe data
 TimeframeBlock* create_block() noexcept;
 void destroy_block(TimeframeBlock* block) noexcept;
 
-// The cycle's inputs as the study's inputs hold them now.
-CycleInputs current_cycle_inputs(host::StudyInterface& sc);
-
 // A full recalculation forgets the levels and the status text and starts a
-// new download cycle for the enabled timeframes, in code order, remembering
-// the inputs it starts with. A download still pending keeps its state: its
-// body is read when it arrives and fills no record, then the new cycle goes
-// on.
+// new download cycle for the enabled timeframes, in code order. A download
+// still pending keeps its state: its body is read when it arrives and fills
+// no record, then the new cycle goes on.
 void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
                             std::int32_t& request_state, std::int32_t& status_id);
 

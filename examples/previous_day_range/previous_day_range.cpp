@@ -139,9 +139,10 @@ void run_call(host::StudyInterface& sc) {
 
   std::int32_t& state = *sc.persistent_int(&sc, kRequestState);
   std::int32_t first_bar = sc.first_bar_to_update > 0 ? sc.first_bar_to_update : 0;
-  if (first_bar == 0) {
+  if (sc.full_recalculation != 0) {
     // A full recalculation: the host has removed the text, and the range is
-    // downloaded again unless a download is on its way.
+    // downloaded again unless a download is on its way. (An update may start
+    // at bar 0 too, on a chart of one bar: only the host knows which it is.)
     *sc.persistent_int(&sc, kTextId) = 0;
     if (state != levelclient::kPending) {
       range = Range{};

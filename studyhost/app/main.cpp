@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "studyhost/app/commands.h"
+#include "studyhost/mock_service/fault_plan.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/validate/validate.h"
@@ -54,7 +55,8 @@ Subcommand add_run(CLI::App& app) {
                   "has run, as the host would from outside (repeatable)");
   cmd->add_option("--price-increment", run->price_increment, "Tick size (default 0.25)");
   cmd->add_option("--value-format", run->value_format, "Decimals of price texts (default 2)");
-  cmd->add_option("--tz-offset", run->tz_offset_hours, "Chart time-zone offset in hours");
+  cmd->add_option("--tz-offset", run->tz_offset_hours,
+                  "Hours from the bars file's times to the chart's time zone");
   cmd->add_option("--chart-number", run->chart_number, "Chart number (default 1)");
   cmd->add_option("--service", run->service,
                   "Base URL for the level data service, or a folder of responses to serve "
@@ -123,6 +125,7 @@ Subcommand add_serve_levels(CLI::App& app) {
   cmd->add_option("--client-timeout", serve->client_timeout_seconds,
                   "The clients' total time-out in seconds, which a slow body outlasts "
                   "(default 60, studyhost's own)");
+  cmd->footer(studyhost::kFaultKindsHelp);
   return {cmd, [serve] { return serve_levels_command(*serve, std::cerr); }};
 }
 
@@ -164,6 +167,7 @@ Subcommand add_soak(CLI::App& app) {
   cmd->add_option("--faults", soak->faults,
                   "kind=probability,... of http500, http401, drop, slow, truncated, "
                   "garbage, zerobyte, delay; all=P for every kind (default: all, 0.03 each)");
+  cmd->footer(studyhost::kFaultKindsHelp);
   cmd->add_option("--max-bars", soak->max_bars, "Use only the first N bars (default: all)");
   cmd->add_option("--start-bars", soak->start_bars,
                   "Bars on the chart before the replay starts (default 100)");

@@ -13,6 +13,7 @@
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/library_loader.h"
 #include "studyhost/runtime/redact.h"
+#include "studyhost/runtime/value_text.h"
 #include "studyhost/session/bars_csv.h"
 #include "studyhost/session/download_wait.h"
 #include "studyhost/session/dump_json.h"
@@ -95,6 +96,11 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
   std::vector<Bar> bars;
   std::string error;
   if (!session::load_bars_csv(options.bars, bars, error)) return failed(err, error);
+  // The chart shows the bars in its own time zone, as the platform shows a
+  // chart's data: each bar's time moves by the offset. A price map dated D
+  // applies from midnight of D in that time.
+  const std::int64_t tz_offset = std::llround(options.tz_offset_hours * kMicrosPerHour);
+  for (Bar& bar : bars) bar.datetime = shift_date_time(bar.datetime, tz_offset);
   if (static_cast<std::size_t>(options.replay) >= bars.size()) {
     return failed(err, "--replay " + std::to_string(options.replay) +
                            " leaves no bar to start the chart with (" +
@@ -117,7 +123,6 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     settings.chart_number = options.chart_number;
     settings.price_increment = options.price_increment;
     settings.value_format = options.value_format;
-    settings.time_zone_offset = std::llround(options.tz_offset_hours * kMicrosPerHour);
     if (!options.trace.empty()) host->set_observer(trace.observer());
 
     const auto replayed = static_cast<std::ptrdiff_t>(options.replay);

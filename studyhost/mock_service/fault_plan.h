@@ -1,15 +1,6 @@
 // Faults the mock level data service answers with on purpose, so a client
-// can be tried against a service that has a bad minute:
-//
-//   http500    status 500 with an HTML page for a body
-//   http401    status 401 with a JSON "message" that repeats the key it got
-//   drop       the connection closes half-way through the body
-//   slow       the body trickles in over longer than the client's total
-//              time-out, and ends by itself a little after it
-//   truncated  a complete response whose JSON body is cut short
-//   garbage    a complete response of bytes that are not JSON
-//   zerobyte   the body starts with a zero byte
-//   delay      the normal answer, after a pause shorter than the time-out
+// can be tried against a service that has a bad minute; kFaultKindsHelp
+// below says what each kind does.
 //
 // Which fault a request gets is decided from the seed, the request target and
 // how many requests for that target came before, never from timing: clients
@@ -41,6 +32,19 @@ enum class ServiceFault : std::uint8_t {
 };
 
 inline constexpr std::size_t kServiceFaultKinds = 8;
+
+// What each kind of fault does, as the commands' help shows it.
+inline constexpr const char* kFaultKindsHelp =
+    "Fault kinds:\n"
+    "  http500    status 500 with an HTML page for a body\n"
+    "  http401    status 401 with a JSON \"message\" that repeats the key it got\n"
+    "  drop       the connection closes half-way through the body\n"
+    "  slow       the body trickles in over longer than the client's total time-out,\n"
+    "             and ends by itself a little after it\n"
+    "  truncated  a complete response whose JSON body is cut short\n"
+    "  garbage    a complete response of bytes that are not JSON\n"
+    "  zerobyte   the body starts with a zero byte\n"
+    "  delay      the normal answer, after a pause shorter than the time-out\n";
 
 // "http500", "http401", ... as a fault list names them; "none".
 const char* fault_name(ServiceFault fault);

@@ -38,6 +38,20 @@ struct Box {
   double left, top, right, bottom;
 };
 
+// A text as it will stand: the text, where it starts and the box it takes,
+// its backdrop included.
+struct PlacedText {
+  std::string text;
+  double left = 0, baseline = 0;
+  Box box{};
+
+  void move_down(double dy) {
+    baseline += dy;
+    box.top += dy;
+    box.bottom += dy;
+  }
+};
+
 // One picture being painted: the cairo context, what it shows and where.
 struct Canvas {
   cairo_t* cr;

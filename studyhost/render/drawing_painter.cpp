@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "host/study_interface.h"
 #include "studyhost/render/drawable_text.h"
@@ -92,14 +93,10 @@ void rounded_box(cairo_t* cr, double x, double y, double w, double h, double r) 
   cairo_close_path(cr);
 }
 
-// Places a text by its alignment bits around the anchor point. A text in
-// a dark colour gets a light backdrop so it reads on the dark chart; a
-// second colour frames the text. Reversed, the text's colour fills the box
-// and the text takes the second colour, or a light or dark colour that
-// reads on that fill. Bold texts are drawn in the bold face.
-void place_text(const Canvas& c, const DrawingState& d, const std::string& text, double x,
-                double y) {
-  cairo_t* cr = c.cr;
+// Places a text by its alignment bits around the anchor point; false when
+// it lands nowhere.
+bool place_text_at(cairo_t* cr, const DrawingState& d, std::string text, double x, double y,
+                   PlacedText& out) {
   select_font(cr, d.font_face, font_px(d.font_size), d.bold == 1);
   const TextSize s = measure(cr, text);
   const std::int32_t a = d.text_alignment >= 0 ? d.text_alignment : 0;
@@ -116,14 +113,28 @@ void place_text(const Canvas& c, const DrawingState& d, const std::string& text,
   } else if ((a & kAlignVerticalCentre) != 0) {
     top = y - height / 2;
   }
-  if (!std::isfinite(left) || !std::isfinite(top)) return;
+  if (!std::isfinite(left) || !std::isfinite(top)) return false;
+  out.text = std::move(text);
+  out.left = left;
+  out.baseline = top + s.ascent;
+  out.box = {left - kTextBoxPadX, top - kTextBoxPadY, left + s.width + kTextBoxPadX,
+             top + height + kTextBoxPadY};
+  return true;
+}
+
+// A text in a dark colour gets a light backdrop so it reads on the dark
+// chart; a second colour frames the text. Reversed, the text's colour fills
+// the box and the text takes the second colour, or a light or dark colour
+// that reads on that fill. Bold texts are drawn in the bold face.
+void paint_placed_text(cairo_t* cr, const DrawingState& d, const PlacedText& t) {
+  select_font(cr, d.font_face, font_px(d.font_size), d.bold == 1);
   const bool reversed = d.reverse_text_color == 1;
   const bool framed = !reversed && d.second_color != host::kUnsetColor;
   Rgb ink = drawing_rgb(d.color);
   const bool dark = !reversed && luminance(ink) < kDarkInk;
   if (reversed || dark || framed) {
-    rounded_box(cr, left - kTextBoxPadX, top - kTextBoxPadY, s.width + 2 * kTextBoxPadX,
-                height + 2 * kTextBoxPadY, kTextBoxRadius);
+    rounded_box(cr, t.box.left, t.box.top, t.box.right - t.box.left, t.box.bottom - t.box.top,
+                kTextBoxRadius);
     if (reversed) {
       set_rgb(cr, ink);
       ink = d.second_color != host::kUnsetColor  ? rgb_of(d.second_color)
@@ -143,8 +154,8 @@ void place_text(const Canvas& c, const DrawingState& d, const std::string& text,
     cairo_new_path(cr);
   }
   set_rgb(cr, ink);
-  cairo_move_to(cr, left, top + s.ascent);
-  cairo_show_text(cr, text.c_str());
+  cairo_move_to(cr, t.left, t.baseline);
+  cairo_show_text(cr, t.text.c_str());
 }
 
 }  // namespace
@@ -207,19 +218,23 @@ void paint_line(const Canvas& c, const DrawingState& d) {
   cairo_set_dash(c.cr, nullptr, 0, 0);
 }
 
-void paint_text(const Canvas& c, const DrawingState& d) {
-  if (!d.has_begin_price || d.text.empty()) return;
+bool place_text(const Canvas& c, const DrawingState& d, PlacedText& out) {
+  if (!d.has_begin_price || d.text.empty()) return false;
   const ChartLayout& l = c.layout;
   double bar = 0;
-  if (!text_anchor_bar(c.picture, d, bar)) return;
+  if (!text_anchor_bar(c.picture, d, bar)) return false;
   const double x = l.x_of_bar(bar);
   const double y = l.y_of_price(d.begin_price);
   if (!std::isfinite(x) || !std::isfinite(y) || y < l.plot_top - kTextReachAbove ||
       y > l.plot_bottom + kTextReachBelow || x > l.plot_right + kTextReachRight ||
       x < l.plot_left - kTextReachLeft) {
-    return;
+    return false;
   }
-  place_text(c, d, drawable_text(d.text), x, y);
+  return place_text_at(c.cr, d, drawable_text(d.text), x, y, out);
+}
+
+void paint_text(const Canvas& c, const DrawingState& d, const PlacedText& t) {
+  paint_placed_text(c.cr, d, t);
 }
 
 void paint_status_text(const Canvas& c, const DrawingState& d) {
@@ -234,7 +249,8 @@ void paint_status_text(const Canvas& c, const DrawingState& d) {
       l.plot_left + l.plot_width() * std::clamp(across, 0.0, 100.0) / 100.0 + kStatusInset;
   const double y =
       l.plot_bottom - l.plot_height() * std::clamp(up, 0.0, 100.0) / 100.0 + kStatusInset;
-  place_text(c, d, shown, x, y);
+  PlacedText t;
+  if (place_text_at(c.cr, d, shown, x, y, t)) paint_placed_text(c.cr, d, t);
 }
 
 }  // namespace studyhost

@@ -5,6 +5,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/study_interface.h"
@@ -12,6 +13,7 @@
 #include "studyhost/render/canvas.h"
 #include "studyhost/render/drawable_text.h"
 #include "studyhost/render/drawing_painter.h"
+#include "studyhost/render/label_placement.h"
 #include "studyhost/render/subgraph_painter.h"
 
 namespace studyhost {
@@ -21,6 +23,8 @@ namespace {
 constexpr int kMinWidth = 200;
 constexpr int kMinHeight = 150;
 constexpr int kMaxSide = 16000;
+// Pixels between labels stacked to keep them apart.
+constexpr double kLabelGap = 1;
 
 bool sane_size(const RenderOptions& o, std::string& error) {
   if (o.width < kMinWidth || o.height < kMinHeight || o.width > kMaxSide || o.height > kMaxSide) {
@@ -54,6 +58,44 @@ ChartLayout layout_on(cairo_t* cr, const ChartPicture& picture, const RenderOpti
   });
 }
 
+// The texts on the price scale and the subgraph lines' labels, moved up or
+// down where they would cover each other so that each can be read; the
+// texts first, then the labels over them.
+void paint_labels(const Canvas& c, const std::vector<SubgraphRun>& runs) {
+  struct Label {
+    const DrawingState* drawing;
+    const SubgraphRun* run;
+    PlacedText placed;
+  };
+  std::vector<Label> labels;
+  for (const DrawingState& d : c.picture.drawings) {
+    if (d.kind != host::kDrawingText || is_status_text(d)) continue;
+    Label label{&d, nullptr, {}};
+    if (place_text(c, d, label.placed)) labels.push_back(std::move(label));
+  }
+  for (const SubgraphRun& r : runs) {
+    Label label{nullptr, &r, {}};
+    if (place_subgraph_label(c, r, label.placed)) labels.push_back(std::move(label));
+  }
+  std::vector<LabelBox> boxes;
+  boxes.reserve(labels.size());
+  for (const Label& label : labels) {
+    const Box& b = label.placed.box;
+    boxes.push_back({b.left, b.top, b.right, b.bottom});
+  }
+  const std::vector<double> shift =
+      spread_labels(boxes, kLabelGap, c.layout.plot_top, c.layout.plot_bottom);
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    Label& label = labels[i];
+    label.placed.move_down(shift[i]);
+    if (label.drawing != nullptr) {
+      paint_text(c, *label.drawing, label.placed);
+    } else {
+      paint_subgraph_label(c, *label.run, label.placed);
+    }
+  }
+}
+
 // Paints in the order the host stacks a chart: grids, then inside the plot
 // bands under candles under subgraph lines under level lines under texts,
 // then the frame, the price tags and the title over everything.
@@ -76,10 +118,7 @@ void paint(const Canvas& c) {
   for (const DrawingState& d : p.drawings) {
     if (d.kind == host::kDrawingLine) paint_line(c, d);
   }
-  for (const DrawingState& d : p.drawings) {
-    if (d.kind == host::kDrawingText && !is_status_text(d)) paint_text(c, d);
-  }
-  paint_subgraph_labels(c, runs);
+  paint_labels(c, runs);
   for (const DrawingState& d : p.drawings) {
     if (is_status_text(d)) paint_status_text(c, d);
   }

@@ -1,8 +1,8 @@
 #include "studyhost/render/subgraph_painter.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <utility>
 
 #include "studyhost/render/drawable_text.h"
 
@@ -49,74 +49,71 @@ struct Tag {
 void paint_subgraph_line(const Canvas& c, const SubgraphSeries& s, std::vector<SubgraphRun>& runs) {
   const ChartLayout& l = c.layout;
   const double width = line_width_of(s.line_width);
-  set_rgb(c.cr, rgb_of(s.color));
-  cairo_set_line_width(c.cr, width);
-  set_line_style(c.cr, s.line_style, width);
   const auto n =
       static_cast<std::int32_t>(std::min<std::size_t>(s.values.size(), c.picture.bars.size()));
   const Box clip = c.clip_box();
+  const std::size_t first_run = runs.size();
   bool open = false;
-  SubgraphRun run{};
-  auto close_run = [&] {
-    if (open) runs.push_back(run);
-    open = false;
-  };
   for (std::int32_t i = l.first_bar; i < n; ++i) {
     const float v = s.values[static_cast<std::size_t>(i)];
     if (!s.shows(v)) {
-      close_run();
+      open = false;
       continue;
     }
     const double x = l.x_of_bar(i);
     const double y = crisp(std::clamp(l.y_of_price(v), clip.top, clip.bottom), width);
     // A level that steps to a new value starts a new stretch instead of
     // drawing a slanted joint across the step.
-    if (open && y != run.y) close_run();
-    if (open) {
-      cairo_move_to(c.cr, run.x1, y);
-    } else {
-      run = SubgraphRun{x - l.bar_spacing / 2, 0, y, v, &s};
-      cairo_move_to(c.cr, run.x0, y);
+    if (!open || y != runs.back().y) {
+      runs.push_back(SubgraphRun{x - l.bar_spacing / 2, 0, y, v, &s});
       open = true;
     }
-    run.x1 = x + l.bar_spacing / 2;
-    cairo_line_to(c.cr, run.x1, y);
+    runs.back().x1 = x + l.bar_spacing / 2;
   }
-  close_run();
+  // Each stretch is one segment, so a dashed or dotted style runs its
+  // pattern along the whole stretch rather than starting it over at every
+  // bar, which would draw it solid.
+  set_rgb(c.cr, rgb_of(s.color));
+  cairo_set_line_width(c.cr, width);
+  cairo_set_line_cap(c.cr, CAIRO_LINE_CAP_BUTT);
+  set_line_style(c.cr, s.line_style, width);
+  for (std::size_t k = first_run; k < runs.size(); ++k) {
+    cairo_move_to(c.cr, runs[k].x0, runs[k].y);
+    cairo_line_to(c.cr, runs[k].x1, runs[k].y);
+  }
   cairo_stroke(c.cr);
   cairo_set_dash(c.cr, nullptr, 0, 0);
 }
 
-void paint_subgraph_labels(const Canvas& c, const std::vector<SubgraphRun>& runs) {
+bool place_subgraph_label(const Canvas& c, const SubgraphRun& r, PlacedText& out) {
   const ChartLayout& l = c.layout;
+  if (r.y < l.plot_top || r.y > l.plot_bottom) return false;
+  const std::string& raw = r.series->label.empty() ? r.series->name : r.series->label;
+  const std::size_t start = raw.find_first_not_of(' ');
+  if (start == std::string::npos) return false;
   select_font(c.cr, kUiFont, kLabelFontPx);
-  std::vector<std::array<double, 4>> placed;
-  for (const SubgraphRun& r : runs) {
-    if (r.y < l.plot_top || r.y > l.plot_bottom) continue;
-    const std::string& raw = r.series->label.empty() ? r.series->name : r.series->label;
-    const std::size_t start = raw.find_first_not_of(' ');
-    if (start == std::string::npos) continue;
-    const std::string label = drawable_text(raw.substr(start)) + " " + c.price_text(r.value);
-    const TextSize ts = measure(c.cr, label);
-    const double x1 = std::min(r.x1, l.plot_right) - kLabelInset;
-    const double x0 = x1 - ts.width;
-    if (x0 < std::max(r.x0, l.plot_left)) continue;
-    const std::array<double, 4> box{x0, r.y - ts.ascent - ts.descent - kLabelRise, x1,
-                                    r.y - kLabelBoxBottom};
-    const bool covers = std::any_of(placed.begin(), placed.end(), [&](const auto& o) {
-      return box[0] < o[2] && o[0] < box[2] && box[1] < o[3] && o[1] < box[3];
-    });
-    if (covers) continue;
-    placed.push_back(box);
-    // A backdrop keeps the label readable over candles and crossing lines.
-    set_rgb(c.cr, kBackground, kLabelBackdropAlpha);
-    cairo_rectangle(c.cr, box[0] - kLabelBoxPadX, box[1], box[2] - box[0] + 2 * kLabelBoxPadX,
-                    box[3] - box[1]);
-    cairo_fill(c.cr);
-    set_rgb(c.cr, rgb_of(r.series->color));
-    cairo_move_to(c.cr, x0, r.y - kLabelRise - ts.descent);
-    cairo_show_text(c.cr, label.c_str());
-  }
+  std::string label = drawable_text(raw.substr(start)) + " " + c.price_text(r.value);
+  const TextSize ts = measure(c.cr, label);
+  const double x1 = std::min(r.x1, l.plot_right) - kLabelInset;
+  const double x0 = x1 - ts.width;
+  if (x0 < std::max(r.x0, l.plot_left)) return false;
+  out.text = std::move(label);
+  out.left = x0;
+  out.baseline = r.y - kLabelRise - ts.descent;
+  out.box = {x0 - kLabelBoxPadX, r.y - ts.ascent - ts.descent - kLabelRise, x1 + kLabelBoxPadX,
+             r.y - kLabelBoxBottom};
+  return true;
+}
+
+void paint_subgraph_label(const Canvas& c, const SubgraphRun& r, const PlacedText& t) {
+  // A backdrop keeps the label readable over candles and crossing lines.
+  set_rgb(c.cr, kBackground, kLabelBackdropAlpha);
+  cairo_rectangle(c.cr, t.box.left, t.box.top, t.box.right - t.box.left, t.box.bottom - t.box.top);
+  cairo_fill(c.cr);
+  select_font(c.cr, kUiFont, kLabelFontPx);
+  set_rgb(c.cr, rgb_of(r.series->color));
+  cairo_move_to(c.cr, t.left, t.baseline);
+  cairo_show_text(c.cr, t.text.c_str());
 }
 
 void paint_price_tags(const Canvas& c) {

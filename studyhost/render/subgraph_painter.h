@@ -17,9 +17,10 @@ struct SubgraphRun {
 // Draws the line of `s` over the bars shown and adds its stretches to `runs`.
 void paint_subgraph_line(const Canvas& c, const SubgraphSeries& s, std::vector<SubgraphRun>& runs);
 
-// Each stretch long enough to hold it gets its label and value just above
-// its right end; a label that would cover another is left out.
-void paint_subgraph_labels(const Canvas& c, const std::vector<SubgraphRun>& runs);
+// A stretch long enough to hold it gets its label and value just above its
+// right end; false for one that is not.
+bool place_subgraph_label(const Canvas& c, const SubgraphRun& r, PlacedText& out);
+void paint_subgraph_label(const Canvas& c, const SubgraphRun& r, const PlacedText& t);
 
 // Value tags on the price axis: the last close, and each subgraph's value
 // at the last bar; pushed apart so none hides another.

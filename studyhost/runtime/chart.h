@@ -20,7 +20,6 @@ struct ChartSettings {
   std::int32_t chart_number = kDefaultChartNumber;
   float price_increment = kDefaultPriceIncrement;
   std::int32_t value_format = kDefaultValueFormat;
-  std::int64_t time_zone_offset = kDefaultTimeZoneOffset;  // microseconds added by conversions
   std::int32_t skip_flag = kDefaultSkipFlag;
 };
 

@@ -52,6 +52,7 @@ void Host::call_study(StudyInstance& instance) {
                         " last=" + std::to_string(record.last_call) +
                         " index=" + std::to_string(record.current_index) +
                         " first=" + std::to_string(record.first_bar_to_update) +
+                        " full=" + std::to_string(record.full_recalculation) +
                         " bars=" + std::to_string(record.bar_count) +
                         " menu=" + std::to_string(record.chosen_menu_id),
                     ""});
@@ -108,6 +109,7 @@ void Host::full_recalculation(StudyInstance& instance) {
   host::StudyInterface& record = instance.record();
   const auto bar_count = static_cast<std::int32_t>(bars_.size());
   record.first_bar_to_update = 0;
+  record.full_recalculation = 1;
   if (record.auto_loop != 0) {
     for (std::int32_t i = 0; i < bar_count; ++i) {
       record.current_index = i;
@@ -118,6 +120,7 @@ void Host::full_recalculation(StudyInstance& instance) {
     record.current_index = bar_count > 0 ? bar_count - 1 : 0;
     call_study(instance);
   }
+  record.full_recalculation = 0;
 }
 
 void Host::start_over(StudyInstance& instance) {
@@ -137,9 +140,9 @@ void Host::update(StudyInstance& instance, std::int32_t first_changed) {
   host::StudyInterface& record = instance.record();
   const auto bar_count = static_cast<std::int32_t>(bars_.size());
   first_changed = std::clamp(first_changed, 0, bar_count > 0 ? bar_count - 1 : 0);
-  // An update from bar 0 (on a chart of one bar, every update) is a full
-  // recalculation to the study as much as one the host starts itself.
-  if (first_changed == 0) start_over(instance);
+  // An update from bar 0 (on a chart of one bar, every update) is still an
+  // update: the study keeps its drawings and its download, and the host
+  // leaves them on the chart.
   if (record.auto_loop != 0) {
     for (std::int32_t i = first_changed; i < bar_count; ++i) {
       record.current_index = i;
@@ -163,7 +166,13 @@ void Host::add_bars(const std::vector<Bar>& bars) {
   const auto previous_last = static_cast<std::int32_t>(bars_.size()) - 1;
   bars_.insert(bars_.end(), bars.begin(), bars.end());
   for (const Bar& bar : bars) datetimes_.push_back(bar.datetime);
-  update(std::max(previous_last, 0));
+  // The studies have seen no bar yet: a chart's first bars are calculated in
+  // full, as a chart whose data has loaded is.
+  if (previous_last < 0) {
+    full_recalculation();
+    return;
+  }
+  update(previous_last);
 }
 
 void Host::change_last_bar(const Bar& bar) {

@@ -56,7 +56,8 @@ class Host {
   void full_recalculation();
   void full_recalculation(StudyInstance& instance);
 
-  // Each runs an update of every study.
+  // Each runs an update of every study (a full recalculation when the chart
+  // had no bars).
   void add_bar(const Bar& bar);
   void add_bars(const std::vector<Bar>& bars);
   void change_last_bar(const Bar& bar);

@@ -24,7 +24,6 @@ inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 inline constexpr std::int32_t kDefaultChartNumber = 1;
 inline constexpr float kDefaultPriceIncrement = 0.25f;
 inline constexpr std::int32_t kDefaultValueFormat = 2;
-inline constexpr std::int64_t kDefaultTimeZoneOffset = 0;  // microseconds
 inline constexpr std::int32_t kDefaultSkipFlag = 0;
 
 // Drawing and menu identifiers: positive, from 1 up per chart, never reused.

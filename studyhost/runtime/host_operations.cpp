@@ -176,16 +176,18 @@ host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_tim
   }
 }
 
+// A price map dated D applies from midnight of D in the chart's time zone,
+// the calendar day the bar times are counted in: both conversions keep the
+// date-time as it is, whatever the chart's time zone, as the platform build
+// does.
 std::int64_t convert(host::StudyInterface* sc, const std::int64_t* date_time,
                      const char* operation) {
   StudyInstance* instance = instance_of(sc);
   if (instance == nullptr || date_time == nullptr) return 0;
-  const std::int64_t shifted =
-      shift_date_time(*date_time, instance->host().settings().time_zone_offset);
   trace(*instance, operation, [&] {
-    return Described{std::to_string(*date_time), std::to_string(shifted)};
+    return Described{std::to_string(*date_time), std::to_string(*date_time)};
   });
-  return shifted;
+  return *date_time;
 }
 
 std::int64_t convert_to_chart_time(host::StudyInterface* sc, const std::int64_t* date_time) {

@@ -145,7 +145,8 @@ void StudyInstance::clear_values() {
 bool StudyInstance::subgraph_listed(std::int32_t index) const {
   check_subgraph(index);
   const auto i = static_cast<std::size_t>(index);
-  return !host::is_empty(slots_.subgraphs()[i].name) || values_filled_[i];
+  const host::SubgraphSlot& slot = slots_.subgraphs()[i];
+  return !host::is_empty(slot.name) || !host::is_empty(slot.short_label) || values_filled_[i];
 }
 
 bool StudyInstance::declared_anything() const {

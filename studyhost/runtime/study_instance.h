@@ -53,7 +53,8 @@ class StudyInstance {
   // Sets every per-bar value of every subgraph to 0, as a full recalculation
   // finds them.
   void clear_values();
-  // Listed when the study declared it (gave it a name) or wrote its values.
+  // Listed when the study declared it (gave it a name or a short label, as a
+  // study that labels a subgraph with its symbol does) or wrote its values.
   bool subgraph_listed(std::int32_t index) const;
 
   // Whether the study gave itself a name or declared an input or subgraph.

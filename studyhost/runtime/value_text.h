@@ -28,7 +28,7 @@ std::optional<std::int64_t> host_date_time(int year, int month, int day, int hou
 // whole of `text`.
 std::optional<std::int64_t> parse_date_time(std::string_view text, bool date_only = false);
 
-// A date-time moved by the chart's time-zone offset, saturating instead of
+// A date-time moved by an offset (a chart's time zone), saturating instead of
 // overflowing.
 std::int64_t shift_date_time(std::int64_t datetime, std::int64_t offset);
 

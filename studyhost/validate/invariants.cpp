@@ -136,7 +136,19 @@ void InvariantChecker::check_drawing_request(const HostCall& call) {
     }
     return;
   }
-  if (requested > 0 && requested != result) ++stale_updates_;
+  if (requested > 0 && requested != result) {
+    ++stale_updates_;
+    // The platform removes a study's drawings at every full recalculation
+    // as this host does, so an update sent with an identifier from before
+    // one no longer finds the drawing it means, and what each host makes of
+    // it differs (here a new drawing from only the fields the update sets).
+    const auto removed = removed_by_host_.find(static_cast<std::int32_t>(requested));
+    if (removed != removed_by_host_.end() && removed->second == call.instance) {
+      fail("instance " + std::to_string(call.instance) +
+           " sent an update of a drawing that the host removed at a full recalculation: a "
+           "study must forget its drawing identifiers then and add its drawings again");
+    }
+  }
   owners_[id] = call.instance;
 }
 
@@ -171,7 +183,12 @@ void InvariantChecker::check_now(const std::string& step) {
   const auto& drawings = host_.drawings();
   most_drawings_ = std::max(most_drawings_, drawings.size());
   for (auto it = owners_.begin(); it != owners_.end();) {
-    it = drawings.count(it->first) == 0 ? owners_.erase(it) : std::next(it);
+    if (drawings.count(it->first) != 0) {
+      ++it;
+      continue;
+    }
+    removed_by_host_.insert(*it);
+    it = owners_.erase(it);
   }
   for (const auto& [id, d] : drawings) {
     if ((d.has_begin_price && !std::isfinite(d.begin_price)) ||

@@ -1,7 +1,8 @@
 // What must hold after every call a study gets, checked while a test drives
 // it: every drawing request is one the host can read and place (whole record,
 // add mode, finite prices), a study never changes or deletes another
-// instance's drawings or menu entries, the host never hands out one
+// instance's drawings or menu entries, nor changes a drawing of its own that
+// the host removed at a full recalculation, the host never hands out one
 // identifier twice, and the API key shows nowhere a person can read.
 #pragma once
 
@@ -62,6 +63,9 @@ class InvariantChecker {
   std::string step_;
   std::string last_call_;
   std::map<std::int32_t, std::int32_t> owners_;  // live drawing -> instance that made it
+  // Drawings the host removed itself, at a full recalculation, and the
+  // instance that made each. Identifiers are never given out again in a run.
+  std::map<std::int32_t, std::int32_t> removed_by_host_;
   std::map<std::int32_t, std::size_t> log_lines_checked_;
   std::vector<std::string> failures_;
   std::set<std::string> reported_;

@@ -46,19 +46,21 @@ void random_session(const TestContext& context, int variant) {
   if (!library) return;
   Rng rng = context.rng();
   const auto bar_count = std::uniform_int_distribution<std::int32_t>(0, kMaxSessionBars)(rng);
-  const std::vector<Bar> all_bars = random_bars(rng, bar_count + kSessionSteps * 5);
+  const std::vector<Bar> market_bars = random_bars(rng, bar_count + kSessionSteps * 5);
+  // Charts in time zones that move the bars across the midnights the records
+  // are dated by.
+  const std::int64_t hours[] = {0, 5, -7, 13};
+  std::vector<Bar> all_bars = market_bars;
+  for (Bar& bar : all_bars) bar.datetime += hours[variant % 4] * 3600000000LL;
   StudySession session({all_bars.begin(), all_bars.begin() + bar_count});
   std::size_t next_bar = static_cast<std::size_t>(bar_count);
   const float increments[] = {0.25f, 0.01f, 1.0f, 0.0f, 1.0e-6f, 5.0f, 1.0e9f};
   session.host.settings().price_increment = increments[variant % 7];
-  // Chart time zones that move record midnights across bar days.
-  const std::int64_t hours[] = {0, 5, -7, 13};
-  session.host.settings().time_zone_offset = hours[variant % 4] * 3600000000LL;
 
   StudyInstance& study = session.add(*library);
   session.give_plausible_inputs(study);
-  session.transport.answer(levels_body(all_bars, rng));
-  const std::vector<NamedBody> hostile = hostile_bodies(all_bars, rng);
+  session.transport.answer(levels_body(market_bars, rng));
+  const std::vector<NamedBody> hostile = hostile_bodies(market_bars, rng);
   session.checker.set_step("first full recalculation");
   session.host.full_recalculation();
   session.settle("first download");
@@ -138,7 +140,7 @@ void random_session(const TestContext& context, int variant) {
         break;
       case 10:
         what = "next response valid";
-        session.transport.answer(levels_body(all_bars, rng));
+        session.transport.answer(levels_body(market_bars, rng));
         break;
       default:
         what = "update of the last bar with the skip flag set";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -158,26 +159,31 @@ struct TwoHosts {
   studyhost::StudyInstance* in_studyhost = nullptr;
   Study* in_platform = nullptr;
 
-  TwoHosts(StudyFunction studyhost_function, fake_platform::StudyFunction platform_function)
-      : platform_chart(platform_bars()) {
+  TwoHosts(StudyFunction studyhost_function, fake_platform::StudyFunction platform_function,
+           const std::vector<std::int64_t>& times = bar_times())
+      : platform_chart(platform_bars(times)) {
     std::vector<studyhost::Bar> bars;
-    for (const std::int64_t t : bar_times()) bars.push_back(studyhost::Bar{t, 1, 2, 0.5f, 1, 10});
+    for (const std::int64_t t : times) bars.push_back(studyhost::Bar{t, 1, 2, 0.5f, 1, 10});
     studyhost_chart.set_bars(std::move(bars));
-    for (const char* tf : {"D", "W", "M", "Q", "Y"}) {
-      transport.respond(std::string("https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
-                                    "assetClass=Futures&symbol=ES&timeframe=") +
-                            tf,
-                        response(tf));
-    }
+    for (const char* tf : {"D", "W", "M", "Q", "Y"}) transport.respond(url_of(tf), response(tf));
     library = studyhost::StudyLibrary::in_process(studyhost_function, "study_64");
     in_studyhost = &studyhost_chart.add_study(*library);
     in_platform = &platform_chart.add_study(platform_function);
   }
 
-  static std::vector<SCDateTime> platform_bars() {
+  static std::vector<SCDateTime> platform_bars(
+      const std::vector<std::int64_t>& times = bar_times()) {
     std::vector<SCDateTime> bars;
-    for (const std::int64_t t : bar_times()) bars.push_back(qlx_platform::to_platform_time(t));
+    for (const std::int64_t t : times) bars.push_back(qlx_platform::to_platform_time(t));
     return bars;
+  }
+
+  // The request of a timeframe, up to its key.
+  static std::string url_of(const char* timeframe) {
+    return std::string(
+               "https://fernhollow.com/wp-json/fernhollow/v1/getcsv?"
+               "assetClass=Futures&symbol=ES&timeframe=") +
+           timeframe;
   }
 
   void set_text(std::int32_t index, const char* text) {
@@ -196,9 +202,20 @@ struct TwoHosts {
     }
   }
 
+  // The study's Asset Class, Symbol and API Key inputs, at their numbers.
+  void ask_for_es(std::int32_t asset_class, std::int32_t symbol, std::int32_t api_key) {
+    set_int(asset_class, 1);  // Futures
+    set_text(symbol, "ES");
+    set_text(api_key, "secret-key-123");
+  }
+
   void full_recalculation() {
     studyhost_chart.full_recalculation(*in_studyhost);
     platform_chart.full_recalculation(*in_platform);
+  }
+  void update_last_bar() {
+    studyhost_chart.update_last_bar();
+    platform_chart.update_last_bar(*in_platform);
   }
 
   // Answers each host's requests from the bundled responses until none is left.
@@ -444,6 +461,144 @@ TEST(PlatformBridge, AStudyhostRecordIsLeftUntouched) {
   pricemap_in_platform(reinterpret_cast<s_sc&>(record));
   timeframe_in_platform(reinterpret_cast<s_sc&>(record));
   EXPECT_EQ(std::memcmp(before.data(), &record, sizeof record), 0);
+}
+
+// Both studies, with the numbers of their Asset Class, Symbol and API Key
+// inputs and the requests of one download cycle.
+struct BothStudies {
+  const char* name;
+  StudyFunction in_studyhost;
+  fake_platform::StudyFunction in_platform;
+  std::int32_t asset_class, symbol, api_key;
+  std::size_t requests_per_cycle;
+};
+const BothStudies kStudies[] = {
+    {"price map", &pricemap_in_studyhost, &pricemap_in_platform, 38, 39, 41, 1},
+    {"timeframe structure", &timeframe_in_studyhost, &timeframe_in_platform, 0, 1, 2, 5},
+};
+
+template <typename Drawings>
+std::vector<int> ids_of(const Drawings& drawings) {
+  std::vector<int> ids;
+  for (const auto& [id, drawing] : drawings) ids.push_back(id);
+  return ids;
+}
+
+// The platform completes a request with an empty body: the study must not
+// take it for one still on its way, but end its download as it does after a
+// failed transfer in studyhost, with the same log lines, and ask again on the
+// next full recalculation.
+TEST(PlatformBridge, AnEmptyBodyEndsTheDownloadAsAFailedTransferDoesInStudyhost) {
+  for (const BothStudies& study : kStudies) {
+    SCOPED_TRACE(study.name);
+    TwoHosts hosts(study.in_studyhost, study.in_platform);
+    hosts.ask_for_es(study.asset_class, study.symbol, study.api_key);
+    for (const char* tf : {"D", "W", "M", "Q", "Y"}) {
+      hosts.transport.respond(TwoHosts::url_of(tf) + "&api_key", "");
+    }
+    hosts.full_recalculation();
+    // Until the platform says the request completed, its response text is
+    // not the study's to read, whatever it holds.
+    hosts.in_platform->sc.HTTPResponse = R"({"data":[]})";
+    hosts.update_last_bar();
+    hosts.expect_same("on its way");
+
+    ASSERT_TRUE(hosts.studyhost_chart.settle_downloads(std::chrono::seconds(10)));
+    hosts.platform_chart.respond(*hosts.in_platform, "");
+    hosts.expect_same("after the empty body");
+    EXPECT_EQ(hosts.in_platform->log,
+              (std::vector<std::string>{
+                  "HTTP request failed: " + TwoHosts::url_of("D") + "&api_key=***: empty response",
+                  "Error parsing data"}));
+    hosts.full_recalculation();
+    EXPECT_EQ(hosts.in_platform->requests.size(), 2u);
+    hosts.expect_same("the next full recalculation");
+  }
+}
+
+void recalculate(TwoHosts& hosts, const char* step) {
+  hosts.full_recalculation();
+  hosts.settle();
+  hosts.expect_same(step);
+}
+
+// Regular-hours bars, 09:30 to 15:45, from Thursday 9 to Friday 17 October
+// 2025: no bar starts at a midnight, and a weekend lies between.
+std::vector<std::int64_t> regular_hours_bars() {
+  std::vector<std::int64_t> times;
+  for (std::int64_t day = 45939; day <= 45947; ++day) {
+    if (day % 7 < 2) continue;  // day 0, 1899-12-30, was a Saturday
+    for (int i = 0; i < 26; ++i) {
+      times.push_back(day * host::kMicrosPerDay + (9 * 3600 + 1800 + i * 900) * 1000000LL);
+    }
+  }
+  return times;
+}
+
+TEST(PlatformBridge, LevelsStartOnTheFirstBarOfTheirDayOnAChartWithGaps) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform, regular_hours_bars());
+  hosts.ask_for_es(38, 39, 41);
+  recalculate(hosts, "latest-map mode");
+  // Friday's map begins at Friday's opening bar, the seventh day's first,
+  // not at Thursday's last.
+  for (const auto& [id, tool] : hosts.in_platform->drawings) {
+    if (tool.DrawingType == DRAWING_LINE) {
+      EXPECT_EQ(tool.BeginIndex, 6 * 26);
+    }
+  }
+  hosts.set_int(36, 2);
+  recalculate(hosts, "per-period mode");
+}
+
+// A chart in New York: the platform's conversion into the chart's time zone
+// would start every map 4 hours before the midnight its bars count from.
+TEST(PlatformBridge, AMapsDayIsTheChartsCalendarDayInAnyTimeZone) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.in_platform->time_zone_offset_days = -4.0 / 24.0;
+  hosts.ask_for_es(38, 39, 41);
+  recalculate(hosts, "latest-map mode");
+  hosts.set_int(36, 2);
+  recalculate(hosts, "per-period mode");
+}
+
+// Every update of a chart of one bar calls bar 0, as a full recalculation
+// does; only a full recalculation downloads and draws everything again.
+TEST(PlatformBridge, UpdatesOfAOneBarChartNeitherDownloadNorRedrawAgain) {
+  for (const BothStudies& study : kStudies) {
+    SCOPED_TRACE(study.name);
+    TwoHosts hosts(study.in_studyhost, study.in_platform, {bar_times().front()});
+    hosts.ask_for_es(study.asset_class, study.symbol, study.api_key);
+    recalculate(hosts, "the download");
+    ASSERT_EQ(hosts.in_platform->requests.size(), study.requests_per_cycle);
+    const std::vector<std::string> log = hosts.in_platform->log;
+    const std::vector<int> studyhost_ids = ids_of(hosts.studyhost_chart.drawings());
+    const std::vector<int> platform_ids = ids_of(hosts.in_platform->drawings);
+
+    for (int update = 0; update < 10; ++update) hosts.update_last_bar();
+    hosts.expect_same("ten updates");
+    EXPECT_EQ(hosts.in_platform->requests.size(), study.requests_per_cycle);
+    EXPECT_EQ(hosts.in_platform->log, log);
+    EXPECT_EQ(ids_of(hosts.studyhost_chart.drawings()), studyhost_ids);
+    EXPECT_EQ(ids_of(hosts.in_platform->drawings), platform_ids);
+  }
+}
+
+// A label anchored two billion days before the base date lies past what a
+// 64-bit count of microseconds holds: it stays as far right as the platform
+// can hold, instead of wrapping round to a date far in the future.
+TEST(PlatformBridge, AHugeLabelOffsetKeepsTheLabelsFarRightOfTheLastBar) {
+  TwoHosts hosts(&pricemap_in_studyhost, &pricemap_in_platform);
+  hosts.ask_for_es(38, 39, 41);
+  hosts.set_int(19, 2000000000);
+  hosts.full_recalculation();
+  hosts.settle();
+  int labels = 0;
+  for (const auto& [id, tool] : hosts.in_platform->drawings) {
+    if (tool.DrawingType != DRAWING_TEXT || tool.UseRelativeVerticalValues == 1) continue;
+    ++labels;
+    EXPECT_LT(tool.BeginDateTime.GetAsDouble(), -1.0e8);
+  }
+  EXPECT_GT(labels, 0);
 }
 
 }  // namespace

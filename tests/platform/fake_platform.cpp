@@ -22,12 +22,16 @@ void*& persistent_pointer(int key) {
   return current->pointers[key];
 }
 
+// Requests are numbered across the chart, as the platform numbers them.
+int next_request_id = 31;
+
 int make_http_request(const SCString& url) {
   if (current->request_in_flight) return 0;
   current->requests.emplace_back(url.GetChars());
   current->request_in_flight = true;
+  current->request_id = next_request_id++;
   current->sc.HTTPResponse = "";
-  return 1;
+  return current->request_id;
 }
 
 // An adjustment changes only what the request sets.
@@ -300,6 +304,8 @@ void FakePlatform::update_last_bar(Study& study) {
 void FakePlatform::respond(Study& study, const std::string& body) {
   study.request_in_flight = false;
   study.sc.HTTPResponse = body.c_str();
+  // The identifier stays until the next completion, as a stale one might.
+  study.sc.HTTPRequestID = study.request_id;
   update(study, static_cast<int>(bars_.size()) - 1);
 }
 

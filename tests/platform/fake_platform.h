@@ -50,6 +50,7 @@ struct Study {
   std::vector<std::string> log;
   std::vector<std::string> requests;
   bool request_in_flight = false;
+  int request_id = 0;  // of the last accepted request
   double time_zone_offset_days = 0.0;
 };
 
@@ -71,7 +72,8 @@ class FakePlatform {
   void add_bar(SCDateTime time);
   // A new tick: an update of the last bar.
   void update_last_bar(Study& study);
-  // The pending request ends with `body`; the study is called to read it.
+  // The pending request completes with `body`; the study is called to read
+  // it, with the request's identifier.
   void respond(Study& study, const std::string& body);
   // The user chooses a menu entry: the study is called with it once.
   void choose_menu(Study& study, int id);

@@ -59,12 +59,18 @@ TEST_F(LevelMenu, KeyShowsUnsetSymbolAndUnknownTimeFrame) {
   fresh.transport.release();
 }
 
-TEST_F(LevelMenu, LongSymbolIsCutToTheKeyLength) {
-  s.study->set_input_text(kInputSymbol, std::string(100, 'X'));
+// The key stays within 63 characters by cutting the Symbol: the time frame
+// after it is what tells a Daily and a Weekly instance of one Symbol apart.
+TEST_F(LevelMenu, LongSymbolIsCutAndKeepsTheTimeFrame) {
+  s.study->set_input_text(kInputSymbol, std::string(70, 'X'));
   s.host->full_recalculation();
   s.settle();
-  EXPECT_EQ(s.menu()[1].text, std::string(63, 'X') + " Show VAR");
-  EXPECT_EQ(s.menu()[8].text, std::string(63, 'X') + " Show Critical Range");
+  EXPECT_EQ(s.menu()[1].text, std::string(61, 'X') + ".D Show VAR");
+  EXPECT_EQ(s.menu()[8].text, std::string(61, 'X') + ".D Show Critical Range");
+  s.study->set_input_int(kInputTimeFrame, 1);
+  s.host->full_recalculation();
+  s.settle();
+  EXPECT_EQ(s.menu()[1].text, std::string(61, 'X') + ".W Show VAR");
 }
 
 TEST_F(LevelMenu, ChoiceFlipsItsInputAndRedrawsAtOnce) {

@@ -108,6 +108,17 @@ DrawingState line_at(float price, std::uint32_t colour, std::int32_t width, std:
   return d;
 }
 
+// An output holding `value` on each of `bars` bars.
+studyhost::SubgraphSeries output(const char* label, std::uint32_t colour, std::int32_t width,
+                                 std::size_t bars, float value) {
+  studyhost::SubgraphSeries series;
+  series.label = label;
+  series.color = colour;
+  series.line_width = width;
+  series.values.assign(bars, value);
+  return series;
+}
+
 class Render : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -172,12 +183,8 @@ TEST_F(Render, ABandWithSetting75IsFilledAtAQuarterOfItsColour) {
 
 TEST_F(Render, DrawStyle35LeavesGapsWhereTheValueIsZero) {
   ChartPicture p = flat_chart();
-  studyhost::SubgraphSeries series;
-  series.name = "Prev. Week High";
-  series.color = 0x0000FF00;  // green
-  series.line_width = 1;
+  studyhost::SubgraphSeries series = output("PWH", 0x0000FF00, 1, 40, 101.0f);  // green
   series.draw_style = host::kDrawStyleLineSkipZero;
-  series.values.assign(40, 101.0f);
   for (int i = 10; i < 20; ++i) series.values[static_cast<std::size_t>(i)] = 0.0f;
   p.subgraphs.push_back(series);
   std::string error;
@@ -188,6 +195,86 @@ TEST_F(Render, DrawStyle35LeavesGapsWhereTheValueIsZero) {
   EXPECT_EQ(png.at(l.x_of_bar(5), l.y_of_price(101.0)), (Rgb{0, 255, 0}));
   EXPECT_EQ(png.at(l.x_of_bar(30), l.y_of_price(101.0)), (Rgb{0, 255, 0}));
   EXPECT_NE(png.at(l.x_of_bar(15), l.y_of_price(101.0)), (Rgb{0, 255, 0}));
+}
+
+TEST_F(Render, ADottedOutputAlternatesAlongItsLineInPngAndSvg) {
+  // Bars closer together than the dots, as on any chart of some length.
+  ChartPicture p = flat_chart();
+  p.bars.resize(600, p.bars.back());
+  studyhost::SubgraphSeries series = output("PWC", 0x0000FF00, 2, 600, 101.0f);  // green
+  series.line_style = host::kLineDot;
+  p.subgraphs.push_back(series);
+  std::string error;
+  ASSERT_TRUE(studyhost::render_png(p, options_, path("dots.png"), error)) << error;
+  ASSERT_TRUE(studyhost::render_svg(p, options_, path("dots.svg"), error)) << error;
+  const ChartLayout l = studyhost::layout_chart(p, options_);
+  const Png png(path("dots.png"));
+  // Along the line's row, left of where its label stands: green dots with
+  // gaps between them, many times over.
+  int changes = 0;
+  bool was_green = false;
+  for (double x = l.x_of_bar(0); x < l.x_of_bar(300); x += 1) {
+    const bool green = png.at(x, l.y_of_price(101.0)) == Rgb{0, 255, 0};
+    if (green != was_green) ++changes;
+    was_green = green;
+  }
+  EXPECT_GT(changes, 40);
+  std::ifstream svg(path("dots.svg"));
+  const std::string text((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("stroke-dasharray"), std::string::npos);
+}
+
+TEST_F(Render, LabelsAtOnePriceAreStackedEachInItsOwnColour) {
+  ChartPicture p = flat_chart();
+  // Two outputs at one price, the later covering the earlier's line.
+  p.subgraphs.push_back(output("PMH", 0x0000FF00u, 3, 40, 100.5f));
+  p.subgraphs.push_back(output("PQH", 0x00FF00FFu, 3, 40, 100.5f));
+  // Two texts anchored at one price.
+  for (const std::uint32_t colour : {0x00FFFF00u, 0x000000FFu}) {
+    DrawingState text;
+    text.kind = host::kDrawingText;
+    text.begin_price = 99.5f;
+    text.has_begin_price = true;
+    text.begin_bar = 10;
+    text.text = "99.50 LEVEL";
+    text.font_size = 12;
+    text.bold = 1;
+    text.color = colour;
+    p.drawings.push_back(text);
+  }
+  std::string error;
+  ASSERT_TRUE(studyhost::render_png(p, options_, path("stacked.png"), error)) << error;
+  const ChartLayout l = studyhost::layout_chart(p, options_);
+  const Png png(path("stacked.png"));
+  // The rows around `price` near `x0`..`x1` that hold ink of each colour.
+  auto ink_rows = [&](double price, double x0, double x1, auto is_ink) {
+    std::vector<int> rows;
+    const double y = l.y_of_price(price);
+    for (int dy = -40; dy <= 40; ++dy) {
+      if (std::abs(dy) <= 2) continue;  // the line's own row
+      for (double x = x0; x < x1; x += 1) {
+        if (is_ink(png.at(x, y + dy))) {
+          rows.push_back(dy);
+          break;
+        }
+      }
+    }
+    return rows;
+  };
+  const auto green = [](Rgb c) { return c.g > 180 && c.r < 90 && c.b < 90; };
+  const auto magenta = [](Rgb c) { return c.r > 180 && c.b > 180 && c.g < 90; };
+  const auto cyan = [](Rgb c) { return c.g > 180 && c.b > 180 && c.r < 90; };
+  const auto red = [](Rgb c) { return c.r > 180 && c.g < 90 && c.b < 90; };
+  const auto labels = ink_rows(100.5, l.x_of_bar(30), l.plot_right, green);
+  const auto covered = ink_rows(100.5, l.x_of_bar(30), l.plot_right, magenta);
+  ASSERT_FALSE(labels.empty());
+  ASSERT_FALSE(covered.empty());
+  EXPECT_TRUE(labels.back() < covered.front() || covered.back() < labels.front());
+  const auto first = ink_rows(99.5, l.x_of_bar(10), l.x_of_bar(30), cyan);
+  const auto second = ink_rows(99.5, l.x_of_bar(10), l.x_of_bar(30), red);
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_LT(first.back(), second.front()) << "the later text stands below the earlier";
 }
 
 TEST_F(Render, FarAndNonFiniteDrawingsAreClippedAndSkipped) {

@@ -139,11 +139,17 @@ TEST_F(CliRun, DumpOfAPriceMapSessionHoldsDrawingsValuesInputsMenuLogAndRequests
   EXPECT_FALSE(line->contains("font_size"));
   EXPECT_FALSE(line->contains("second_color"));
 
-  // Subgraph 12 carries DIR from the update that picked the body up.
+  // Subgraph 12 carries DIR from the update that picked the body up;
+  // subgraph 26 carries the Symbol as its label, and no values.
   const json* dir_values = nullptr;
+  const json* symbol_label = nullptr;
   for (const json& s : dump.at("subgraphs")) {
     if (s.at("index") == 12) dir_values = &s;
+    if (s.at("index") == 26) symbol_label = &s;
   }
+  ASSERT_NE(symbol_label, nullptr);
+  EXPECT_EQ(symbol_label->at("label"), "ES");
+  EXPECT_TRUE(symbol_label->at("values").empty());
   ASSERT_NE(dir_values, nullptr);
   ASSERT_EQ(dir_values->at("values").size(), bars);
   EXPECT_EQ(dir_values->at("values").back(), dir);

@@ -56,10 +56,11 @@ std::string text_of(const ValidateReport& report, bool only_failed = false) {
 
 TEST(ValidateReports, EachFaultOfABrokenStudyFailsTheTestThatMetIt) {
   SKIP_UNLESS_BUILT(scenario::kBrokenStudy);
-  const ValidateReport report = studyhost::validate::validate(options_for(
-      scenario::kBrokenStudy.path, {"exports", "defaults", "last_call_while_pending",
-                                    "two_instances", "full_redraw", "random_session_1"}));
-  ASSERT_EQ(report.results.size(), 6u);
+  const ValidateReport report = studyhost::validate::validate(
+      options_for(scenario::kBrokenStudy.path,
+                  {"exports", "defaults", "last_call_while_pending", "two_instances", "full_redraw",
+                   "random_session_1", "hostile_responses"}));
+  ASSERT_EQ(report.results.size(), 7u);
   EXPECT_FALSE(report.passed());
   const std::string text = text_of(report);
   EXPECT_TRUE(result_of(report, "exports").passed) << text;
@@ -77,6 +78,9 @@ TEST(ValidateReports, EachFaultOfABrokenStudyFailsTheTestThatMetIt) {
 
   EXPECT_TRUE(mentions(result_of(report, "random_session_1"), "not finite")) << text;
   EXPECT_TRUE(mentions(result_of(report, "two_instances"), "differs from the same study alone"))
+      << text;
+  EXPECT_TRUE(mentions(result_of(report, "hostile_responses"),
+                       "a drawing that the host removed at a full recalculation"))
       << text;
 }
 

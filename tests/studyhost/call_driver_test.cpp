@@ -27,6 +27,15 @@ void declare_auto_loop(host::StudyInterface& sc, int on) {
 
 using Pairs = std::vector<std::pair<int, int>>;
 
+// The full-recalculation flags of the ordinary calls seen since the last clear.
+std::vector<int> full_flags() {
+  std::vector<int> seen;
+  for (const auto& call : scripted_study().calls) {
+    if (call.defaults == 0 && call.last == 0) seen.push_back(call.full);
+  }
+  return seen;
+}
+
 TEST(CallDriver, PerBarCallingVisitsEveryBarOnRecalculationAndTheChangedTailOnUpdates) {
   auto library = scripted_library([](host::StudyInterface& sc) { declare_auto_loop(sc, 1); });
   studyhost::ScriptedTransport transport;
@@ -38,6 +47,7 @@ TEST(CallDriver, PerBarCallingVisitsEveryBarOnRecalculationAndTheChangedTailOnUp
 
   host.full_recalculation();
   EXPECT_EQ(ordinary_calls(), (Pairs{{0, 0}, {1, 0}, {2, 0}}));
+  EXPECT_EQ(full_flags(), (std::vector<int>{1, 1, 1}));
   EXPECT_EQ(scripted_study().calls.back().bars, 3);
 
   // A new bar: the previous last bar is seen again, then the new one.
@@ -53,6 +63,15 @@ TEST(CallDriver, PerBarCallingVisitsEveryBarOnRecalculationAndTheChangedTailOnUp
   scripted_study().calls.clear();
   host.add_bars(daily_bars(2, 45004));
   EXPECT_EQ(ordinary_calls(), (Pairs{{3, 3}, {4, 3}, {5, 3}}));
+  EXPECT_EQ(full_flags(), (std::vector<int>{0, 0, 0}));
+
+  // On a chart of one bar an update starts at bar 0 too, and is still no
+  // full recalculation.
+  host.set_bars(daily_bars(1));
+  scripted_study().calls.clear();
+  host.update_last_bar();
+  EXPECT_EQ(ordinary_calls(), (Pairs{{0, 0}}));
+  EXPECT_EQ(full_flags(), (std::vector<int>{0}));
 }
 
 TEST(CallDriver, WithoutPerBarCallingEachUpdateIsOneCallFromTheFirstChangedBar) {
@@ -77,9 +96,10 @@ TEST(CallDriver, EmptyChartStillGetsTheOneCallOfAStudyThatWalksItsOwnBars) {
   host.full_recalculation();
   ASSERT_EQ(ordinary_calls(), (Pairs{{0, 0}}));
   EXPECT_EQ(scripted_study().calls.back().bars, 0);
-  // The first bar of an empty chart is bar 0 both as first changed and last.
+  // The first bars of an empty chart are calculated in full.
   host.add_bar(daily_bars(1)[0]);
   EXPECT_EQ(ordinary_calls(), (Pairs{{0, 0}, {0, 0}}));
+  EXPECT_EQ(full_flags(), (std::vector<int>{1, 1}));
 }
 
 TEST(CallDriver, RecordCarriesTheChartBeforeEveryCall) {
@@ -131,7 +151,7 @@ TEST(CallDriver, MenuChoiceReachesOnlyItsOwnerAndOnlyOnce) {
   scripted_study().calls.clear();
   EXPECT_TRUE(host.choose_menu(second_entry));
   ASSERT_EQ(scripted_study().calls.size(), 1u);
-  EXPECT_EQ(scripted_study().calls[0], (SeenCall{second.id(), 0, 0, 2, 2, 3, second_entry}));
+  EXPECT_EQ(scripted_study().calls[0], (SeenCall{second.id(), 0, 0, 2, 2, 3, second_entry, 0}));
 
   scripted_study().calls.clear();
   host.update_last_bar();
@@ -259,13 +279,14 @@ TEST(CallDriver, FullRecalculationStartsThatStudysValuesAtZero) {
   EXPECT_EQ(quiet.subgraph_values(0), std::vector<float>(3, 0.0f));
   EXPECT_EQ(other.subgraph_values(0), std::vector<float>(3, 7.0f));
 
-  // An update from bar 0 is a full recalculation to the study as well.
+  // An update from bar 0, on a chart of one bar, is no full recalculation:
+  // what the study wrote stays.
   *quiet.persistent_int_cell(1) = 0;
+  host.set_bars(daily_bars(1));
   host.full_recalculation(quiet);
   *quiet.persistent_int_cell(1) = 1;
-  host.set_bars(daily_bars(1));
   host.update_last_bar();
-  EXPECT_EQ(quiet.subgraph_values(0), std::vector<float>(1, 0.0f));
+  EXPECT_EQ(quiet.subgraph_values(0), std::vector<float>(1, 7.0f));
 }
 
 TEST(CallDriver, InputsBeyondTheDeclaredReadAsZeroKindAndListsFollowTheirValue) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "host/study_interface.h"
+#include "studyhost/render/label_placement.h"
 
 namespace {
 
@@ -139,6 +140,34 @@ TEST(TimeScale, StepsAtTheFinestIntervalWithRoomAndCopesWithAnyDateTime) {
   EXPECT_EQ(studyhost::time_scale(extremes.bars, el).marks.size(), 2u);
   const std::int64_t min = std::numeric_limits<std::int64_t>::min();
   EXPECT_EQ(studyhost::floor_day(min), min / kDay - 1);
+}
+
+TEST(LabelPlacement, LabelsThatOverlapAreStackedInOrderAroundWhereTheyWantToStand) {
+  using studyhost::LabelBox;
+  // Three labels of one column, two at one height, a fourth beside them and
+  // a fifth far below; the last one's middle lies outside the limits.
+  const std::vector<LabelBox> boxes{{0, 100, 50, 110},    {10, 104, 60, 114}, {0, 100, 50, 110},
+                                    {200, 100, 250, 110}, {0, 300, 50, 310},  {0, 990, 50, 1000}};
+  const std::vector<double> shift = studyhost::spread_labels(boxes, 1, 0, 500);
+  ASSERT_EQ(shift.size(), boxes.size());
+  auto top = [&](std::size_t i) { return boxes[i].top + shift[i]; };
+  // Stacked at the wanted order (a later label below an earlier one at its
+  // height), 1 pixel apart, the stack's middle where its labels want theirs.
+  EXPECT_DOUBLE_EQ(top(2), top(0) + 11);
+  EXPECT_DOUBLE_EQ(top(1), top(2) + 11);
+  EXPECT_NEAR((top(0) + top(1) + 10) / 2, (105 + 109 + 105) / 3.0, 1e-9);
+  for (const std::size_t alone : {3u, 4u, 5u}) EXPECT_EQ(shift[alone], 0) << alone;
+
+  // A stack kept inside the limits, and one that reaches another further
+  // down joins it.
+  const std::vector<double> low =
+      studyhost::spread_labels({{0, 92, 9, 100}, {0, 92, 9, 100}, {0, 80, 9, 88}}, 0, 0, 100);
+  EXPECT_DOUBLE_EQ(92 + low[1], 92);
+  EXPECT_DOUBLE_EQ(92 + low[0], 84);
+  EXPECT_DOUBLE_EQ(80 + low[2], 76);
+
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(studyhost::spread_labels({{nan, 0, 1, 1}, {0, 0, 1, 1}}, 1, 0, 10)[0], 0);
 }
 
 }  // namespace

@@ -43,12 +43,11 @@ TEST_F(HostOperations, TextsComeBackAsNewHostStrings) {
             "2023-03-15 00:00:01");
 }
 
-TEST_F(HostOperations, ConversionsShiftByTheChartsTimeZoneOffset) {
+// A map's day is the chart's calendar day: its midnight is a chart time as it is.
+TEST_F(HostOperations, ConversionsKeepADaysMidnightInChartTime) {
   const std::int64_t t = 45000 * host::kMicrosPerDay;
   EXPECT_EQ(sc().convert_to_chart_time(&sc(), &t), t);
-  host_.settings().time_zone_offset = -5 * 3600000000LL;
-  EXPECT_EQ(sc().convert_to_chart_time(&sc(), &t), t - 5 * 3600000000LL);
-  EXPECT_EQ(sc().convert_for_bar_lookup(&sc(), &t), t - 5 * 3600000000LL);
+  EXPECT_EQ(sc().convert_for_bar_lookup(&sc(), &t), t);
   EXPECT_EQ(sc().convert_to_chart_time(&sc(), nullptr), 0);
 }
 

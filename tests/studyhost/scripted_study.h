@@ -21,6 +21,7 @@ struct SeenCall {
   std::int32_t first;
   std::int32_t bars;
   std::int32_t menu;
+  std::int32_t full;
   bool operator==(const SeenCall&) const = default;
 };
 
@@ -36,9 +37,9 @@ inline ScriptedStudy& scripted_study() {
 
 inline void scripted_study_function(host::StudyInterface* sc) {
   const auto* instance = static_cast<const studyhost::StudyInstance*>(sc->host_context);
-  scripted_study().calls.push_back(SeenCall{instance->id(), sc->defaults_call, sc->last_call,
-                                            sc->current_index, sc->first_bar_to_update,
-                                            sc->bar_count, sc->chosen_menu_id});
+  scripted_study().calls.push_back(
+      SeenCall{instance->id(), sc->defaults_call, sc->last_call, sc->current_index,
+               sc->first_bar_to_update, sc->bar_count, sc->chosen_menu_id, sc->full_recalculation});
   // Every study names itself in its defaults call; the host takes one that
   // declares nothing for a library built for another host.
   if (sc->defaults_call != 0) host::assign(sc->study_name, "Scripted Study");

@@ -144,12 +144,17 @@ class SCString {
 };
 
 // A date-time as a count of days since 1899-12-30 (the older of the SDK's two
-// representations, and the one that loses precision first).
+// representations, and the one that loses precision first). A date and a
+// time of day are first combined into a 64-bit count of microseconds, as the
+// newer SDKs hold them, so a date past what those hold overflows here too.
 class SCDateTime {
  public:
   SCDateTime() = default;
   SCDateTime(double days) : days_(days) {}
-  SCDateTime(int date, int time_in_seconds) : days_(date + time_in_seconds / 86400.0) {}
+  SCDateTime(int date, int time_in_seconds)
+      : days_(static_cast<double>(date * std::int64_t{86400000000} +
+                                  time_in_seconds * std::int64_t{1000000}) /
+              86400000000.0) {}
   int GetDate() const { return static_cast<int>(std::floor(days_ + 0.5 / 86400000.0)); }
   int GetTimeInMilliseconds() const {
     const double fraction = days_ - std::floor(days_);
@@ -342,14 +347,19 @@ struct s_sc {
   SCInput145Array Input;
   SCSubgraph260Array Subgraph;
   SCString HTTPResponse;
+  int HTTPRequestID = 0;  // on the call that completes a request: its identifier
 
   int& (*GetPersistentInt)(int key) = nullptr;
   void*& (*GetPersistentPointer)(int key) = nullptr;
-  int (*MakeHTTPRequest)(const SCString& url) = nullptr;
+  int (*MakeHTTPRequest)(const SCString& url) = nullptr;  // the request's identifier, 0 = refused
   int (*Internal_UseDrawingTool)(s_UseTool& tool) = nullptr;
   int (*DeleteACSChartDrawing)(int chart_number, int tool, int line_number) = nullptr;
   SCString (*FormatGraphValue)(double value, int value_format) = nullptr;
   SCString (*DateTimeToString)(const SCDateTime& date_time, int flags) = nullptr;
+  // Two members the bridge must not use for a map's day and its first bar
+  // (the day is the chart's calendar day; the first bar is the first at or
+  // after its midnight): the fake answers them as the platform would, so a
+  // bridge that did shows in the tests.
   SCDateTimeMS (*InternalConvertDateTimeToChartTimeZone)(const SCDateTime& date_time,
                                                          TimeZonesEnum time_zone) = nullptr;
   int (*GetContainingIndexForSCDateTime)(int chart_number, const SCDateTime& date_time) = nullptr;

@@ -1,7 +1,8 @@
-// A study with four faults the validator must report without failing
+// A study with five faults the validator must report without failing
 // itself: a line at a NaN price on every call, a crash when its menu entry
-// is chosen a second time, a last call that never returns while a download is pending, and
-// a count shared by every instance in the library.
+// is chosen a second time, a last call that never returns while a download is pending,
+// a count shared by every instance in the library, and a text whose
+// identifier it keeps across full recalculations, which remove the text.
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -13,7 +14,7 @@
 
 namespace {
 
-enum Cell : std::int32_t { kLine = 1, kMenuEntry = 2, kRequestState = 3, kChoices = 4 };
+enum Cell : std::int32_t { kLine = 1, kMenuEntry = 2, kRequestState = 3, kChoices = 4, kNote = 5 };
 constexpr std::int32_t kKeyInput = 0;
 
 // Shared by every instance, so two instances on one chart see each other.
@@ -45,6 +46,22 @@ void draw_line_at_no_price(host::StudyInterface& sc) {
   record.end_price = std::numeric_limits<float>::quiet_NaN();
   sc.use_drawing(&sc, &record);
   cell(sc, kLine) = record.identifier;
+  host::release(record);
+}
+
+// Adds the text once and then only changes it, never forgetting its
+// identifier, not even at a full recalculation.
+void keep_note(host::StudyInterface& sc) {
+  host::DrawingRecord record;
+  host::init(record);
+  record.kind = host::kDrawingText;
+  const std::int32_t id = cell(sc, kNote);
+  if (id != 0) record.identifier = id;
+  record.begin_bar = 0;
+  record.begin_price = 1.0f;
+  host::assign(record.text, "note");
+  sc.use_drawing(&sc, &record);
+  cell(sc, kNote) = record.identifier;
   host::release(record);
 }
 
@@ -92,6 +109,7 @@ QLX_EXPORT void scsf_qlx_validate_broken_study(host::StudyInterface* sc) {
     crash();
   }
   draw_line_at_no_price(*sc);
+  keep_note(*sc);
   download(*sc);
   host::element(host::element(sc->subgraphs, 0).values, sc->bar_count - 1) =
       static_cast<float>(++calls_in_library);

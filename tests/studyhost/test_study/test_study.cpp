@@ -124,6 +124,10 @@ QLX_EXPORT void scsf_qlx_test_study(host::StudyInterface* sc) {
   host::element(host::element(sc->subgraphs, 0).values, sc->current_index) =
       static_cast<float>(sc->current_index) * multiplier;
   if (sc->current_index == 0) sc->add_log(sc, "recalculating", 0);
+  // A full recalculation removed the label: it is added again, not changed.
+  if (sc->current_index == 0 && sc->first_bar_to_update == 0) {
+    *sc->persistent_int(sc, kLabelDrawing) = 0;
+  }
   if (sc->current_index == sc->bar_count - 1) {
     label_last_bar(*sc);
     offer_menu(*sc);
