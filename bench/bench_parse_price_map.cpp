@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "pricemap_overlay/price_map_parser.h"
 #include "pricemap_overlay/study_state.h"
 #include "studyhost/runtime/studyhost.h"
 

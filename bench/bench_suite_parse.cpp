@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench_suite_fixtures.h"
+#include "pricemap_overlay/price_map_parser.h"
 #include "pricemap_overlay/study_state.h"
 
 namespace bench_suite {

@@ -1,5 +1,8 @@
 # Every dependency comes from Debian's packages.
-if(WIN32 AND CMAKE_CROSSCOMPILING)
+if(QLX_PLATFORM_BUILD)
+  # The platform DLLs build from the single-file sources under dist/, which
+  # carry the JSON library inside: nothing to find.
+elseif(WIN32 AND CMAKE_CROSSCOMPILING)
   # The Windows cross build takes the JSON headers and GoogleTest's sources.
   include(${CMAKE_CURRENT_LIST_DIR}/Windows.cmake)
 else()
@@ -20,6 +23,18 @@ if(QLX_BUILD_STUDYHOST_APP)
   find_package(CLI11 REQUIRED)
   pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 endif()
+
+# Code that goes into a study DLL (host/, levelclient/, the studies, the
+# platform bridge, the example) keeps to what the platform's own build of a
+# study source file accepts, so that the single-file copies under dist/
+# build there: C++17, and no RTTI. studyhost, the tests and the tools stay
+# on the project's C++20.
+function(qlx_study_dll_code)
+  foreach(target IN LISTS ARGN)
+    set_target_properties(${target} PROPERTIES CXX_STANDARD 17)
+    target_compile_options(${target} PRIVATE $<IF:$<CXX_COMPILER_ID:MSVC>,/GR-,-fno-rtti>)
+  endforeach()
+endfunction()
 
 # A study library: one shared library named <name>_64 that exports its three
 # entry points and hides everything else.
@@ -61,9 +76,11 @@ function(qlx_add_study_folder core study)
   if(sources)
     add_library(${core} STATIC ${sources})
     target_link_libraries(${core} PUBLIC qlx_levelclient qlx_host)
+    qlx_study_dll_code(${core})
   endif()
   if(EXISTS ${exports} AND NOT QLX_PLATFORM_BUILD)
     qlx_add_study(${study} ${core} SOURCES ${exports})
+    qlx_study_dll_code(${study})
   endif()
 endfunction()
 

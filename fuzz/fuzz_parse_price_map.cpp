@@ -15,6 +15,7 @@
 #include "pricemap_overlay/drawn_levels.h"
 #include "pricemap_overlay/level_lines.h"
 #include "pricemap_overlay/price_map.h"
+#include "pricemap_overlay/price_map_parser.h"
 #include "pricemap_overlay/study_state.h"
 
 namespace {

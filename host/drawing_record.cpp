@@ -3,10 +3,20 @@
 #include "host/study_interface.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace host {
+namespace {
+
+// A float from its bit pattern, through memcpy: the defined way without
+// std::bit_cast, which DLL code (C++17) does not have.
+float float_from_bits(std::uint32_t bits) {
+  float value = 0.0f;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+}  // namespace
 
 void init(DrawingRecord& r) {
   std::memset(&r, 0xFF, sizeof r);  // -1 in every integer field not named below
@@ -16,7 +26,7 @@ void init(DrawingRecord& r) {
   r.begin_price = unset_price();
   r.end_price = unset_price();
   r.color = kUnsetColor;
-  r.reserved_60 = std::bit_cast<float>(kUnsetFloatLowestBits);
+  r.reserved_60 = float_from_bits(kUnsetFloatLowestBits);
   r.begin_datetime = 0;
   r.end_datetime = 0;
   r.text = make_host_string();
@@ -45,11 +55,17 @@ void release(DrawingRecord& r) {
 }
 
 float unset_price() {
-  return std::bit_cast<float>(kUnsetPriceBits);
+  return float_from_bits(kUnsetPriceBits);
 }
 
 bool is_unset_price(float value) {
-  return std::bit_cast<std::uint32_t>(value) == kUnsetPriceBits;
+  return float_bits(value) == kUnsetPriceBits;
+}
+
+std::uint32_t float_bits(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
 }
 
 }  // namespace host

@@ -132,5 +132,7 @@ struct DrawingRequest : DrawingRecord {
 
 bool is_unset_price(float value);
 float unset_price();
+// The bit pattern of a float, which tells the unset markers from prices.
+std::uint32_t float_bits(float value);
 
 }  // namespace host

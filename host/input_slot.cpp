@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "host/process_heap.h"
+#include "host/study_interface.h"
 
 namespace host {
 namespace {
 
-constexpr std::int64_t kMicrosPerDay = 86400000000LL;
 constexpr char kUnset[] = "Unset";
 
 // Kinds whose 32 bits read as a whole number that cannot be negative.

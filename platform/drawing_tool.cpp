@@ -1,14 +1,12 @@
 #include "platform/drawing_tool.h"
 
-#include <bit>
-
 #include "platform/date_time.h"
 
 namespace qlx_platform {
 namespace {
 
 bool price_set(float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const std::uint32_t bits = host::float_bits(value);
   return bits != host::kUnsetPriceBits && bits != host::kUnsetFloatLowestBits;
 }
 

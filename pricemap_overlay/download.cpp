@@ -6,6 +6,7 @@
 #include "levelclient/level_request.h"
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/drawing_passes.h"
+#include "pricemap_overlay/price_map_parser.h"
 
 namespace pricemap {
 namespace {

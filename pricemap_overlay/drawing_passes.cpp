@@ -106,13 +106,13 @@ void draw_every_period(const DrawingContext& context, const StudyState& state) {
   for (std::int32_t i = 1; i < n; ++i) {
     const std::int32_t day = day_for(lookup, bar_time(sc, i));
     if (day == current) continue;
-    if (start != -1 && state.records.contains(current)) {
+    if (start != -1 && state.records.count(current) != 0) {
       draw_period(context, state, current, earlier_period(start, i - 1, price_labels));
     }
     current = day;
     start = i;
   }
-  if (start > 0 && state.records.contains(current)) {
+  if (start > 0 && state.records.count(current) != 0) {
     draw_period(context, state, current, last_period(start, n - 1, price_labels));
   }
   drawn.last_day = current;
@@ -129,7 +129,7 @@ void draw_one_period(const DrawingContext& context, const StudyState& state,
   const std::int64_t midnight = midnight_of(day);
   const std::int64_t lookup_time = sc.convert_for_bar_lookup(&sc, &midnight);
   const std::int32_t first_bar = sc.bar_index_at(&sc, sc.chart_number, lookup_time);
-  if (day > 0 && state.records.contains(day)) {
+  if (day > 0 && state.records.count(day) != 0) {
     draw_period(context, state, day,
                 single_period(first_bar, n - 1, context.settings.price_labels));
   }

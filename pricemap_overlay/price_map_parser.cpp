@@ -1,4 +1,5 @@
-// Turns a downloaded price map response into dated records and a status.
+#include "pricemap_overlay/price_map_parser.h"
+
 #include <algorithm>
 #include <exception>
 #include <string>
@@ -12,7 +13,6 @@
 #include "levelclient/response_envelope.h"
 #include "levelclient/status_text.h"
 #include "pricemap_overlay/price_map.h"
-#include "pricemap_overlay/study_state.h"
 
 namespace pricemap {
 namespace {

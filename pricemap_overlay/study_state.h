@@ -22,12 +22,6 @@ struct StudyState {
   DisplaySettings settings;
 };
 
-// The status the chart shows next: its text, and whether it is an error.
-inline void set_status(StudyState& state, bool is_error, const char* text) {
-  state.error_showing = is_error;
-  host::assign(state.status_text, text);
-}
-
 // Persistent slots of the study instance.
 namespace slot {
 inline constexpr std::int32_t kMenuVar = 2;
@@ -95,6 +89,12 @@ inline std::int32_t& persistent_int(host::StudyInterface& sc, std::int32_t key) 
   return *sc.persistent_int(&sc, key);
 }
 
+// The status the study shows, and whether it is an error.
+inline void set_status(StudyState& state, bool is_error, const char* text) {
+  state.error_showing = is_error;
+  host::assign(state.status_text, text);
+}
+
 inline StudyState* study_state(host::StudyInterface& sc) {
   return static_cast<StudyState*>(*sc.persistent_pointer(&sc, slot::kStatePointer));
 }
@@ -104,8 +104,5 @@ std::int32_t latest_day(const StudyState& state);
 std::int32_t day_at_or_before(const StudyState& state, host::StudyInterface& sc,
                               std::int64_t date_time);
 PriceMapRecord copy_record(const StudyState& state, std::int32_t day);
-
-// Replaces the records map with the records of a response and sets the status.
-void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* const* response);
 
 }  // namespace pricemap

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   nlohmann-json3-dev googletest libgtest-dev libbenchmark-dev
   libcurl4-openssl-dev libcairo2-dev libcli11-dev libcpp-httplib-dev
   g++-mingw-w64-x86-64 wine64 wine

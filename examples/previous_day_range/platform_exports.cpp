@@ -6,6 +6,6 @@
 
 SCDLLName(previous_day_range::kStudyName)
 
-    SCSFExport scsf_qlx_previous_day_range(SCStudyInterfaceRef sc) {
+SCSFExport scsf_qlx_previous_day_range(SCStudyInterfaceRef sc) {
   qlx_platform::run_in_platform(sc, &previous_day_range::run_study);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "price_map_fixtures.h"
+#include "pricemap_overlay/price_map_parser.h"
 #include "pricemap_overlay/study_state.h"
 #include "pricemap_session.h"
 

@@ -39,8 +39,9 @@
 
 #ifdef _WIN32
 // As in the platform's SDK, the colour type and the text-format flags are
-// the system's.
-#include "host/windows_system.h"
+// the system's, and the system header comes whole: min and max are macros
+// unless the includer defined NOMINMAX.
+#include <windows.h>
 #else
 using COLORREF = std::uint32_t;
 
