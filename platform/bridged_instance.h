@@ -1,12 +1,11 @@
 // One study instance in the platform: the study interface record the study
-// sees, the input and subgraph slots behind it, the bar date-times converted
-// so far and the kinds of the drawings the study made. Kept behind a
-// persistent pointer of the instance, so two charts share nothing.
+// sees with the slots behind it (a host::StudyRecord), its inputs' exchange
+// with the platform, the bar date-times converted so far and the kinds of the
+// drawings the study made. Kept behind a persistent pointer of the instance,
+// so two charts share nothing.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
