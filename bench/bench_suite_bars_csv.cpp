@@ -12,7 +12,7 @@
 #include "bench_suite_fixtures.h"
 
 #if defined(QLX_BENCH_BARS_CSV)
-#include "studyhost/app/bars_csv.h"
+#include "studyhost/session/bars_csv.h"
 #endif
 
 namespace bench_suite {
@@ -62,7 +62,7 @@ struct LoadBars : Case {
   void run() override {
     std::vector<studyhost::Bar> bars;
     std::string error;
-    if (!studyhost::app::load_bars_csv(file.path.string(), bars, error)) {
+    if (!studyhost::session::load_bars_csv(file.path.string(), bars, error)) {
       throw std::runtime_error(error);
     }
     if (bars.size() != static_cast<std::size_t>(rows)) throw std::runtime_error("rows lost");

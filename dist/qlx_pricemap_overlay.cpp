@@ -65,6 +65,30 @@ HostString concat(const HostString& a, const char* b);
 // Frees the owned buffer; the string then shows its fallback.
 void release(HostString& s);
 
+// A host string owned by the code that made it: empty, or taken over from an
+// operation that hands back a new one (value or date-time to text). Its
+// buffer is freed when it goes, so no path can forget to. It is a HostString,
+// and the functions here take it as one.
+struct OwnedString : HostString {
+  OwnedString() : HostString(make_host_string()) {}
+  explicit OwnedString(const HostString& taken) : HostString(taken) {}
+  ~OwnedString() { release(*this); }
+  // The buffer goes with the string; the one moved from is left empty.
+  OwnedString(OwnedString&& other) noexcept : HostString(other) {
+    static_cast<HostString&>(other) = make_host_string();
+  }
+  OwnedString& operator=(OwnedString&& other) noexcept {
+    if (this != &other) {
+      release(*this);
+      HostString::operator=(other);
+      static_cast<HostString&>(other) = make_host_string();
+    }
+    return *this;
+  }
+  OwnedString(const OwnedString&) = delete;
+  OwnedString& operator=(const OwnedString&) = delete;
+};
+
 // The held text, never null (also for a zero-initialised string).
 inline const char* text_of(const HostString& s) {
   return s.text != nullptr ? s.text : kEmptyText;
@@ -344,6 +368,24 @@ void init(DrawingRecord& record);
 void reset(DrawingRecord& record);
 // Frees the owned buffers of the three texts.
 void release(DrawingRecord& record);
+
+// A drawing request owned by the code that fills it: it starts in the
+// initial, all-unset state and frees its texts when it goes, so no path can
+// forget to. It is a DrawingRecord, and the drawing operation takes its
+// address as one.
+struct DrawingRequest : DrawingRecord {
+  DrawingRequest() { init(*this); }
+  ~DrawingRequest() { release(*this); }
+  // The texts go with the request; the one moved from keeps empty ones.
+  DrawingRequest(DrawingRequest&& other) noexcept : DrawingRecord(other) {
+    other.text = make_host_string();
+    other.font_face = make_host_string();
+    other.third_text = make_host_string();
+  }
+  DrawingRequest(const DrawingRequest&) = delete;
+  DrawingRequest& operator=(const DrawingRequest&) = delete;
+  DrawingRequest& operator=(DrawingRequest&&) = delete;
+};
 
 bool is_unset_price(float value);
 float unset_price();
@@ -946,6 +988,134 @@ void set_name(InputSlot& slot, const char* name) {
 }  // namespace host
 // ---- end of host/input_slot.cpp ----
 
+// ---- host/study_record.cpp ----
+// ---- host/study_record.h ----
+// The study interface record together with what a host keeps behind it for
+// one study instance: the input and subgraph slots its arrays point at, the
+// handles those slots' operations are called with, and the record's own
+// texts. Both hosts hold their record in one of these, which wires it up
+// once and frees every text the study left in it when it goes.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+
+namespace host {
+
+// Slots behind every record.
+inline constexpr std::int32_t kInputSlots = 64;
+inline constexpr std::int32_t kSubgraphSlots = 64;
+
+// What a slot's operation is called with: the host object that owns the
+// record, and the slot's number.
+struct SlotHandle {
+  void* owner;
+  std::int32_t index;
+};
+
+class StudyRecord {
+ public:
+  using ListEntriesFn = void (*)(void* handle, const char* entries);
+  using FillFn = void (*)(void* handle);
+
+  // `owner` becomes the record's host context and the owner in every slot's
+  // handle; `list_entries` is every input's list operation and `fill_values`
+  // every subgraph's lazy fill of its per-bar values.
+  StudyRecord(void* owner, ListEntriesFn list_entries, FillFn fill_values);
+  ~StudyRecord();
+  StudyRecord(const StudyRecord&) = delete;
+  StudyRecord& operator=(const StudyRecord&) = delete;
+
+  StudyInterface& record() { return record_; }
+  const StudyInterface& record() const { return record_; }
+
+  // Points the record's arrays at the slots again, and each slot's operation
+  // at its handle, for a host that puts back whatever a study may have
+  // written over in its record.
+  void attach_slots();
+
+  std::array<InputSlot, kInputSlots>& inputs() { return inputs_; }
+  const std::array<InputSlot, kInputSlots>& inputs() const { return inputs_; }
+  std::array<SubgraphSlot, kSubgraphSlots>& subgraphs() { return subgraphs_; }
+  const std::array<SubgraphSlot, kSubgraphSlots>& subgraphs() const { return subgraphs_; }
+  // The handle subgraph `index`'s fill is called with.
+  SlotHandle* subgraph_handle(std::int32_t index) {
+    return &subgraph_handles_[static_cast<std::size_t>(index)];
+  }
+
+ private:
+  StudyInterface record_{};
+  std::array<InputSlot, kInputSlots> inputs_{};
+  std::array<SubgraphSlot, kSubgraphSlots> subgraphs_{};
+  std::array<SlotHandle, kInputSlots> input_handles_{};
+  std::array<SlotHandle, kSubgraphSlots> subgraph_handles_{};
+  ListEntriesFn list_entries_;
+  FillFn fill_values_;
+};
+
+}  // namespace host
+// ---- end of host/study_record.h ----
+
+namespace host {
+
+StudyRecord::StudyRecord(void* owner, ListEntriesFn list_entries, FillFn fill_values)
+    : list_entries_(list_entries), fill_values_(fill_values) {
+  record_.host_context = owner;
+  record_.study_name = make_host_string();
+  record_.second_display_text = make_host_string();
+  for (std::size_t s = 0; s < inputs_.size(); ++s) {
+    input_handles_[s] = SlotHandle{owner, static_cast<std::int32_t>(s)};
+    inputs_[s].name = make_host_string();
+  }
+  for (std::size_t s = 0; s < subgraphs_.size(); ++s) {
+    subgraph_handles_[s] = SlotHandle{owner, static_cast<std::int32_t>(s)};
+    subgraphs_[s].name = make_host_string();
+    subgraphs_[s].short_label = make_host_string();
+  }
+  record_.inputs.fallback.name = make_host_string();
+  record_.subgraphs.fallback.name = make_host_string();
+  record_.subgraphs.fallback.short_label = make_host_string();
+  attach_slots();
+}
+
+StudyRecord::~StudyRecord() {
+  release(record_.study_name);
+  release(record_.second_display_text);
+  // An input owns only a text the study set on it itself; the rest are the
+  // host's.
+  for (InputSlot& slot : inputs_) release(slot);
+  release(record_.inputs.fallback);
+  auto release_subgraph = [](SubgraphSlot& slot) {
+    release(slot.name);
+    release(slot.short_label);
+  };
+  for (SubgraphSlot& slot : subgraphs_) release_subgraph(slot);
+  release_subgraph(record_.subgraphs.fallback);
+}
+
+void StudyRecord::attach_slots() {
+  record_.inputs.elements = inputs_.data();
+  record_.inputs.fill = nullptr;
+  record_.inputs.fill_argument = nullptr;
+  record_.inputs.count = kInputSlots;
+  record_.subgraphs.elements = subgraphs_.data();
+  record_.subgraphs.fill = nullptr;
+  record_.subgraphs.fill_argument = nullptr;
+  record_.subgraphs.count = kSubgraphSlots;
+  for (std::size_t s = 0; s < inputs_.size(); ++s) {
+    inputs_[s].list_entries = list_entries_;
+    inputs_[s].list_handle = &input_handles_[s];
+  }
+  for (std::size_t s = 0; s < subgraphs_.size(); ++s) {
+    subgraphs_[s].values.fill = fill_values_;
+    subgraphs_[s].values.fill_argument = &subgraph_handles_[s];
+  }
+}
+
+}  // namespace host
+// ---- end of host/study_record.cpp ----
+
 // ---- host/text_case.cpp ----
 // ---- host/text_case.h ----
 // Comparing texts without regard to letter case, for ASCII letters only: a
@@ -1395,6 +1565,296 @@ const char* HttpExchange::response(s_sc& sc) {
 }  // namespace qlx_platform
 // ---- end of platform/http_exchange.cpp ----
 
+// ---- platform/input_mapping.cpp ----
+// ---- platform/input_mapping.h ----
+// Study inputs between the platform's input structure and the studies' input
+// slot, by meaning: each platform value type becomes the slot kind that holds
+// the same kind of value, read and written through the platform's named
+// members and setters.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+
+namespace qlx_platform {
+
+// An instance's inputs between the platform and the record's input slots:
+// read in before a call, and after it what the study changed written back,
+// against a snapshot of what each slot held after the last exchange. A call
+// passes through here once on each side.
+class PlatformInputs {
+ public:
+  using Slots = std::array<host::InputSlot, host::kInputSlots>;
+
+  explicit PlatformInputs(Slots& slots);
+
+  // Before an ordinary call: every input is read when the chart starts over
+  // (inputs change in the platform only then) or has never been read.
+  void before_call(s_sc& sc, bool starts_over);
+  // After an ordinary call: each input the study changed is written back and
+  // read again, so the slot then reads what the platform holds (its text
+  // buffer included). False when one had a kind the platform cannot set.
+  bool after_call(s_sc& sc);
+  // After the defaults call: each input the study declared goes to the
+  // platform with its name and display order. False when one had a kind the
+  // platform cannot declare.
+  bool declare(s_sc& sc) const;
+
+ private:
+  // What an input held after the last exchange with the platform.
+  struct Snapshot {
+    std::uint64_t value = 0;
+    const char* text = nullptr;
+    std::int32_t value_after_double = 0;
+    std::uint8_t kind = 0;
+  };
+  static Snapshot snapshot_of(const host::InputSlot& slot);
+  static bool unchanged(const Snapshot& snapshot, const host::InputSlot& slot);
+  void read(s_sc& sc, std::size_t index);
+
+  Slots& slots_;
+  std::array<Snapshot, host::kInputSlots> snapshots_{};
+  std::array<std::string, host::kInputSlots> selected_entries_{};
+  bool read_once_ = false;
+};
+
+// Fills the slot's kind and value from the platform's input. A text is the
+// platform's own buffer, which the slot never owns; the selected list entry's
+// text is copied into `selected_entry`, which the slot then points at. The
+// slot's name, display order and list operation stay as they are.
+void read_platform_input(const s_SCInput_145& platform_input, host::InputSlot& slot,
+                         std::string& selected_entry);
+
+// Writes the slot's kind and value into the platform's input; false when the
+// platform has no setter for the slot's kind (nothing is written then).
+bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& platform_input);
+
+}  // namespace qlx_platform
+// ---- end of platform/input_mapping.h ----
+
+#include <cstdint>
+#include <cstring>
+
+namespace qlx_platform {
+namespace {
+
+enum class Holds { kNothing, kIndex, kInteger, kFloat, kYesNo, kColor, kDays, kDouble, kText };
+
+struct KindOf {
+  std::uint8_t kind;
+  Holds holds;
+};
+
+// The slot kind of each platform value type, and which of the platform's
+// value members carries it.
+KindOf kind_of(unsigned platform_type) {
+  switch (platform_type) {
+    case OHLC_VALUE:
+      return {host::kKindBarData, Holds::kIndex};
+    case FLOAT_VALUE:
+      return {host::kKindFloat, Holds::kFloat};
+    case STUDYINDEX_VALUE:
+      return {host::kKindStudyIndex, Holds::kIndex};
+    case SUBGRAPHINDEX_VALUE:
+      return {host::kKindSubgraphIndex, Holds::kIndex};
+    case YESNO_VALUE:
+      return {host::kKindYesNo, Holds::kYesNo};
+    case MOVAVGTYPE_VALUE:
+      return {host::kKindMovingAverage, Holds::kIndex};
+    case DATE_VALUE:
+      return {host::kKindDate, Holds::kDays};
+    case TIME_VALUE:
+      return {host::kKindTimeOfDay, Holds::kDays};
+    case DATETIME_VALUE:
+      return {host::kKindDateTime, Holds::kDays};
+    case INT_VALUE:
+      return {host::kKindInteger, Holds::kInteger};
+    case STUDYID_VALUE:
+      return {host::kKindStudyId, Holds::kIndex};
+    case COLOR_VALUE:
+      return {host::kKindColor, Holds::kColor};
+    case ALERT_SOUND_NUMBER_VALUE:
+      return {host::kKindAlertSound, Holds::kIndex};
+    case CANDLESTICK_PATTERNS_VALUE:
+      return {host::kKindCandlePattern, Holds::kIndex};
+    case TIME_PERIOD_LENGTH_UNIT_VALUE:
+      return {host::kKindTimePeriodUnit, Holds::kIndex};
+    case CHART_NUMBER:
+      return {host::kKindChartNumber, Holds::kInteger};
+    case CUSTOM_STRING_VALUE:
+      return {host::kKindCustomList, Holds::kIndex};
+    case DOUBLE_VALUE:
+      return {host::kKindDouble, Holds::kDouble};
+    case TIMEZONE_VALUE:
+      return {host::kKindTimeZone, Holds::kIndex};
+    case TIME_WITH_TIMEZONE_VALUE:
+      return {host::kKindDateTimeWithInteger, Holds::kDays};
+    case STRING_VALUE:
+      return {host::kKindText, Holds::kText};
+    case PATH_AND_FILE_NAME_VALUE:
+      return {host::kKindTextB, Holds::kText};
+    case FIND_SYMBOL_VALUE:
+      return {host::kKindTextC, Holds::kText};
+    default:
+      // Values that name another chart's study carry no single value a
+      // study of ours reads.
+      return {host::kKindNone, Holds::kNothing};
+  }
+}
+
+std::int32_t as_int32(unsigned value) {
+  std::int32_t result;
+  std::memcpy(&result, &value, sizeof result);
+  return result;
+}
+
+}  // namespace
+
+void read_platform_input(const s_SCInput_145& in, host::InputSlot& slot,
+                         std::string& selected_entry) {
+  const KindOf k = kind_of(in.ValueType);
+  slot.text = nullptr;
+  slot.selected_entry_text = nullptr;
+  slot.value_after_double = 0;
+  switch (k.holds) {
+    case Holds::kNothing:
+      host::set_int(slot, k.kind, 0);
+      break;
+    case Holds::kIndex:
+      host::set_int(slot, k.kind, as_int32(in.IndexValue));
+      break;
+    case Holds::kInteger:
+      host::set_int(slot, k.kind, in.IntValue);
+      break;
+    case Holds::kFloat:
+      host::set_float(slot, in.FloatValue);
+      break;
+    case Holds::kYesNo:
+      host::set_int(slot, k.kind, as_int32(in.BooleanValue));
+      break;
+    case Holds::kColor:
+      host::set_int(slot, k.kind, as_int32(in.ColorValue));
+      break;
+    case Holds::kDays:
+      host::set_double(slot, k.kind, in.DateTimeValue);
+      if (k.kind == host::kKindDateTimeWithInteger) {
+        slot.value_after_double = as_int32(in.TimeZoneValue);
+      }
+      break;
+    case Holds::kDouble:
+      host::set_double(slot, k.kind, in.DoubleValue);
+      break;
+    case Holds::kText:
+      host::set_int(slot, k.kind, 0);
+      // The platform's buffer: the slot reads it and never frees it.
+      slot.text = const_cast<char*>(in.StringValue);
+      break;
+  }
+  if (k.kind == host::kKindCustomList) {
+    selected_entry.assign(in.SelectedCustomInputString != nullptr ? in.SelectedCustomInputString
+                                                                  : "");
+    slot.selected_entry_text =
+        in.SelectedCustomInputString != nullptr ? selected_entry.c_str() : nullptr;
+  }
+}
+
+bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& in) {
+  switch (slot.kind) {
+    case host::kKindNone:
+      return true;
+    case host::kKindFloat:
+      in.SetFloat(host::stored_float(slot));
+      return true;
+    case host::kKindYesNo:
+      in.SetYesNo(host::stored_bits(slot) != 0 ? 1u : 0u);
+      return true;
+    case host::kKindInteger:
+      in.SetInt(host::stored_int(slot));
+      return true;
+    case host::kKindColor:
+      in.SetColor(host::stored_bits(slot));
+      return true;
+    case host::kKindCustomList:
+      in.SetCustomInputIndex(host::stored_bits(slot));
+      return true;
+    case host::kKindTimeOfDay:
+      in.SetTimeAsSCDateTime(SCDateTime(host::stored_double(slot)));
+      return true;
+    case host::kKindDateTime:
+      in.SetDateTime(SCDateTime(host::stored_double(slot)));
+      return true;
+    case host::kKindDouble:
+      in.SetDouble(host::stored_double(slot));
+      return true;
+    case host::kKindText:
+      // Without a text the platform's input, like the slot, reads "Unset".
+      in.SetString(slot.text);
+      return true;
+    default:
+      return false;
+  }
+}
+
+PlatformInputs::PlatformInputs(Slots& slots) : slots_(slots) {
+  for (std::size_t s = 0; s < slots_.size(); ++s) snapshots_[s] = snapshot_of(slots_[s]);
+}
+
+PlatformInputs::Snapshot PlatformInputs::snapshot_of(const host::InputSlot& slot) {
+  Snapshot snapshot;
+  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
+  snapshot.text = slot.text;
+  snapshot.value_after_double = slot.value_after_double;
+  snapshot.kind = slot.kind;
+  return snapshot;
+}
+
+bool PlatformInputs::unchanged(const Snapshot& snapshot, const host::InputSlot& slot) {
+  std::uint64_t value;
+  std::memcpy(&value, slot.value, sizeof value);
+  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
+         slot.value_after_double == snapshot.value_after_double;
+}
+
+void PlatformInputs::read(s_sc& sc, std::size_t index) {
+  read_platform_input(sc.Input[static_cast<int>(index)], slots_[index], selected_entries_[index]);
+  snapshots_[index] = snapshot_of(slots_[index]);
+}
+
+void PlatformInputs::before_call(s_sc& sc, bool starts_over) {
+  if (!starts_over && read_once_) return;
+  for (std::size_t s = 0; s < slots_.size(); ++s) read(sc, s);
+  read_once_ = true;
+}
+
+bool PlatformInputs::after_call(s_sc& sc) {
+  // Runs on every call, once per bar in a full recalculation: a few loads
+  // and compares per slot.
+  bool all_set = true;
+  for (std::size_t s = 0; s < slots_.size(); ++s) {
+    if (unchanged(snapshots_[s], slots_[s])) continue;
+    if (!write_platform_input(slots_[s], sc.Input[static_cast<int>(s)])) all_set = false;
+    read(sc, s);
+  }
+  return all_set;
+}
+
+bool PlatformInputs::declare(s_sc& sc) const {
+  bool all_declared = true;
+  for (std::size_t s = 0; s < slots_.size(); ++s) {
+    const host::InputSlot& slot = slots_[s];
+    if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
+    s_SCInput_145& input = sc.Input[static_cast<int>(s)];
+    if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
+    if (!write_platform_input(slot, input)) all_declared = false;
+    if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
+  }
+  return all_declared;
+}
+
+}  // namespace qlx_platform
+// ---- end of platform/input_mapping.cpp ----
+
 // ---- platform/drawing_tool.cpp ----
 // ---- platform/drawing_tool.h ----
 // A study's drawing request as the platform's drawing tool structure: copied
@@ -1576,13 +2036,12 @@ void install_operations(host::StudyInterface& record);
 
 // ---- platform/bridged_instance.h ----
 // One study instance in the platform: the study interface record the study
-// sees, the input and subgraph slots behind it, the bar date-times converted
-// so far and the kinds of the drawings the study made. Kept behind a
-// persistent pointer of the instance, so two charts share nothing.
+// sees with the slots behind it (a host::StudyRecord), its inputs' exchange
+// with the platform, the bar date-times converted so far and the kinds of the
+// drawings the study made. Kept behind a persistent pointer of the instance,
+// so two charts share nothing.
 
-#include <array>
 #include <cstdint>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -1616,8 +2075,8 @@ inline constexpr int kBridgeStateKey = 0x514C5842;
 
 // Slots mirrored per instance; a study reading past them gets the last one,
 // as the platform's own arrays do.
-inline constexpr std::int32_t kInputSlots = 64;
-inline constexpr std::int32_t kSubgraphSlots = 64;
+inline constexpr std::int32_t kInputSlots = host::kInputSlots;
+inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 
 // What the platform could not be asked to do, each reported once per instance.
 enum class Refusal : std::uint32_t {
@@ -1632,7 +2091,6 @@ enum class Refusal : std::uint32_t {
 class BridgedInstance {
  public:
   BridgedInstance();
-  ~BridgedInstance();
   BridgedInstance(const BridgedInstance&) = delete;
   BridgedInstance& operator=(const BridgedInstance&) = delete;
 
@@ -1642,7 +2100,7 @@ class BridgedInstance {
 
   // For the host operations, during a call.
   s_sc& platform() { return *platform_; }
-  host::StudyInterface& record() { return record_; }
+  host::StudyInterface& record() { return slots_.record(); }
   // The kind of drawing the study asked for when it made `line_number`;
   // kDrawingNone when this instance did not make it.
   std::int32_t drawing_kind(int line_number) const;
@@ -1656,18 +2114,7 @@ class BridgedInstance {
   std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
-  struct SlotHandle {
-    BridgedInstance* instance;
-    std::int32_t index;
-  };
-  // What an input held after the last exchange with the platform.
-  struct InputSnapshot {
-    std::uint64_t value = 0;
-    const char* text = nullptr;
-    std::int32_t value_after_double = 0;
-    std::uint8_t kind = 0;
-  };
-
+  static BridgedInstance* in_call(void* handle);
   static void take_list_entries(void* handle, const char* entries);
   static void attach_subgraph(void* handle);
   static void attach_bar_times(void* instance);
@@ -1675,27 +2122,16 @@ class BridgedInstance {
 
   void prepare(s_sc& sc);
   void finish(s_sc& sc);
-  void read_inputs(s_sc& sc);
-  void read_input(s_sc& sc, std::int32_t index);
-  void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  static InputSnapshot snapshot_of(const host::InputSlot& slot);
-  static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
-  host::StudyInterface record_{};
-  std::array<host::InputSlot, kInputSlots> inputs_{};
-  std::array<InputSnapshot, kInputSlots> snapshots_{};
-  std::array<std::string, kInputSlots> selected_entries_{};
-  std::array<host::SubgraphSlot, kSubgraphSlots> subgraphs_{};
-  std::array<SlotHandle, kInputSlots> input_handles_{};
-  std::array<SlotHandle, kSubgraphSlots> subgraph_handles_{};
+  host::StudyRecord slots_;
+  PlatformInputs inputs_;
   std::vector<std::int64_t> bar_times_;
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
   HttpExchange http_;
   s_sc* platform_ = nullptr;
-  bool inputs_read_ = false;
   std::uint32_t refused_ = 0;
 };
 
@@ -1703,13 +2139,39 @@ class BridgedInstance {
 // ---- end of platform/bridged_instance.h ----
 
 // Every operation is called by a study through a C function pointer, so
-// nothing may escape it: a failure ends in the operation's "refused" answer.
+// nothing may escape it: each one that reaches the instance or the platform
+// runs inside guarded(), where a failure ends in the operation's "refused"
+// answer.
 
 namespace qlx_platform {
 namespace {
 
 BridgedInstance* bridge_of(host::StudyInterface* sc) {
   return sc == nullptr ? nullptr : static_cast<BridgedInstance*>(sc->host_context);
+}
+
+// Runs one operation on the bridged instance behind `sc`. A record that
+// reaches no instance, and anything the operation throws, give `refused`.
+template <typename Result, typename Operation>
+Result guarded(host::StudyInterface* sc, Result refused, Operation&& operation) noexcept {
+  BridgedInstance* bridge = bridge_of(sc);
+  if (bridge == nullptr) return refused;
+  try {
+    return operation(*bridge);
+  } catch (...) {
+    return refused;
+  }
+}
+
+template <typename Operation>
+void guarded(host::StudyInterface* sc, Operation&& operation) noexcept {
+  BridgedInstance* bridge = bridge_of(sc);
+  if (bridge == nullptr) return;
+  try {
+    operation(*bridge);
+  } catch (...) {
+    // The operation did nothing the study can see.
+  }
 }
 
 host::HostString host_text(const SCString& text) {
@@ -1724,114 +2186,101 @@ thread_local std::int32_t spare_int_cell = 0;
 thread_local void* spare_pointer_cell = nullptr;
 
 std::int32_t* persistent_int(host::StudyInterface* sc, std::int32_t key) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) {
-    spare_int_cell = 0;
-    return &spare_int_cell;
-  }
-  return &bridge->platform().GetPersistentInt(key);
+  std::int32_t* cell = guarded(sc, static_cast<std::int32_t*>(nullptr), [&](BridgedInstance& b) {
+    return &b.platform().GetPersistentInt(key);
+  });
+  if (cell != nullptr) return cell;
+  spare_int_cell = 0;
+  return &spare_int_cell;
 }
 
 void** persistent_pointer(host::StudyInterface* sc, std::int32_t key) {
-  BridgedInstance* bridge = bridge_of(sc);
-  // The bridge's own cell is not the study's to change.
-  if (bridge == nullptr || key == kBridgeStateKey) {
-    spare_pointer_cell = nullptr;
-    return &spare_pointer_cell;
-  }
-  return &bridge->platform().GetPersistentPointer(key);
+  void** cell = guarded(sc, static_cast<void**>(nullptr), [&](BridgedInstance& b) {
+    // The bridge's own cell is not the study's to change.
+    return key == kBridgeStateKey ? nullptr : &b.platform().GetPersistentPointer(key);
+  });
+  if (cell != nullptr) return cell;
+  spare_pointer_cell = nullptr;
+  return &spare_pointer_cell;
 }
 
 std::int32_t http_request(host::StudyInterface* sc, const host::HostString* url) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || url == nullptr) return 0;
-  try {
-    s_sc& platform = bridge->platform();
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    if (url == nullptr) return 0;
+    s_sc& platform = b.platform();
     const char* const text = host::text_of(*url);
     // Non-zero is the request's identifier, which the platform gives back on
     // the call that completes it.
     const int request_id = platform.MakeHTTPRequest(SCString(text));
-    if (request_id != 0) bridge->http().accepted(request_id, platform.HTTPRequestID, text);
+    if (request_id != 0) b.http().accepted(request_id, platform.HTTPRequestID, text);
     // From acceptance the study sees an empty response, on this very call too.
-    sc->http_response = bridge->http().response(platform);
+    sc->http_response = b.http().response(platform);
     return request_id != 0 ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::int32_t use_drawing(host::StudyInterface* sc, host::DrawingRecord* record) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || record == nullptr) return 0;
-  try {
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    if (record == nullptr) return 0;
     std::int32_t kind = record->kind;
     if (kind == host::kDrawingNone) {
       // The platform changes a drawing's type to the one a request names, so
       // an update carries the type the drawing was made with.
-      kind = bridge->drawing_kind(record->identifier);
+      kind = b.drawing_kind(record->identifier);
       if (kind == host::kDrawingNone) {
-        bridge->refuse(Refusal::kUnknownDrawing,
-                       "an update of a drawing this study instance did not make was left out");
+        b.refuse(Refusal::kUnknownDrawing,
+                 "an update of a drawing this study instance did not make was left out");
         return 0;
       }
     }
     s_UseTool tool;
     switch (to_use_tool(*record, kind, tool)) {
       case ToolMapping::kBadLayout:
-        bridge->refuse(Refusal::kDrawingLayout,
-                       "a drawing request of another layout or add mode was left out");
+        b.refuse(Refusal::kDrawingLayout,
+                 "a drawing request of another layout or add mode was left out");
         return 0;
       case ToolMapping::kUnknownKind:
-        bridge->refuse(Refusal::kDrawingKind,
-                       "a drawing of a kind the platform build cannot draw was left out");
+        b.refuse(Refusal::kDrawingKind,
+                 "a drawing of a kind the platform build cannot draw was left out");
         return 0;
       case ToolMapping::kMapped:
         break;
     }
-    const int result = bridge->platform().UseTool(tool);
+    const int result = b.platform().UseTool(tool);
     record->identifier = tool.LineNumber;
-    if (result != 0) bridge->remember_drawing(tool.LineNumber, kind);
+    if (result != 0) b.remember_drawing(tool.LineNumber, kind);
     return result;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::int32_t delete_drawing(host::StudyInterface* sc, std::int32_t chart_number,
                             std::int32_t /*reserved*/, std::int32_t identifier) {
-  BridgedInstance* bridge = bridge_of(sc);
-  // Only drawings this instance made are removed: identifier 0 and the
-  // numbers of drawings made elsewhere are left alone.
-  if (bridge == nullptr || bridge->drawing_kind(identifier) == host::kDrawingNone) return 0;
-  bridge->forget_drawing(identifier);
-  return bridge->platform().DeleteACSChartDrawing(chart_number, TOOL_DELETE_CHARTDRAWING,
-                                                  identifier);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    // Only drawings this instance made are removed: identifier 0 and the
+    // numbers of drawings made elsewhere are left alone.
+    if (b.drawing_kind(identifier) == host::kDrawingNone) return 0;
+    b.forget_drawing(identifier);
+    return b.platform().DeleteACSChartDrawing(chart_number, TOOL_DELETE_CHARTDRAWING, identifier);
+  });
 }
 
 host::HostString format_value(host::StudyInterface* sc, double value, std::int32_t format) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return host::make_host_string();
-  try {
-    return host_text(bridge->platform().FormatGraphValue(value, format));
-  } catch (...) {
-    return host::make_host_string();
-  }
+  return guarded(sc, host::make_host_string(), [&](BridgedInstance& b) {
+    return host_text(b.platform().FormatGraphValue(value, format));
+  });
 }
 
 host::HostString format_datetime(host::StudyInterface* sc, std::int64_t date_time,
                                  std::int32_t format) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return host::make_host_string();
-  // The date alone, in the platform's own date format, for the study's date
-  // format; the date and the time for any other.
-  const int flags = format == host::kDateFormatYmd ? FLAG_DT_COMPLETE_DATE
-                                                   : FLAG_DT_COMPLETE_DATE | FLAG_DT_COMPLETE_TIME;
-  try {
+  return guarded(sc, host::make_host_string(), [&](BridgedInstance& b) {
+    // The date alone, in the platform's own date format, for the study's date
+    // format; the date and the time for any other.
+    const int flags = format == host::kDateFormatYmd
+                          ? FLAG_DT_COMPLETE_DATE
+                          : FLAG_DT_COMPLETE_DATE | FLAG_DT_COMPLETE_TIME;
     const SCDateTime time = to_platform_time(date_time);
-    return host_text(bridge->platform().DateTimeToString(time, flags));
-  } catch (...) {
-    return host::make_host_string();
-  }
+    return host_text(b.platform().DateTimeToString(time, flags));
+  });
 }
 
 // A price map dated D applies from midnight of D in the chart's time zone,
@@ -1847,50 +2296,50 @@ std::int64_t to_chart_time(host::StudyInterface* /*sc*/, const std::int64_t* dat
 // number reads this chart, the only one the studies ask about.
 std::int32_t bar_index(host::StudyInterface* sc, std::int32_t /*chart_number*/,
                        std::int64_t date_time) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return 0;
-  return bridge->first_bar_at_or_after(date_time);
+  return guarded(sc, 0, [&](BridgedInstance& b) { return b.first_bar_at_or_after(date_time); });
 }
 
 void add_log(host::StudyInterface* sc, const char* text, std::int32_t show_log) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return;
-  bridge->platform().AddMessageToLog(text, show_log);
+  guarded(sc, [&](BridgedInstance& b) {
+    if (text != nullptr) b.platform().AddMessageToLog(text, show_log);
+  });
 }
 
 std::int32_t menu_add(host::StudyInterface* sc, std::int32_t chart_number, const char* text) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return 0;
-  return bridge->platform().AddACSChartShortcutMenuItem(chart_number, text);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    return text == nullptr ? 0 : b.platform().AddACSChartShortcutMenuItem(chart_number, text);
+  });
 }
 
 std::int32_t menu_add_separator(host::StudyInterface* sc, std::int32_t chart_number) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return 0;
-  // The platform has an operation of its own for separators; the flag byte
-  // that tells studyhost a separator is meant has no counterpart.
-  sc->menu_separator_flag = 0;
-  return bridge->platform().AddACSChartShortcutMenuSeparator(chart_number);
+  return guarded(sc, 0, [&](BridgedInstance& b) {
+    // The platform has an operation of its own for separators; the flag byte
+    // that tells studyhost a separator is meant has no counterpart.
+    sc->menu_separator_flag = 0;
+    return b.platform().AddACSChartShortcutMenuSeparator(chart_number);
+  });
 }
 
 void menu_set_text(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier,
                    const char* text) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr || text == nullptr) return;
-  bridge->platform().ChangeACSChartShortcutMenuItemText(chart_number, identifier, text);
+  guarded(sc, [&](BridgedInstance& b) {
+    if (text != nullptr) {
+      b.platform().ChangeACSChartShortcutMenuItemText(chart_number, identifier, text);
+    }
+  });
 }
 
 void menu_set_check(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier,
                     std::int32_t checked) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return;
-  bridge->platform().SetACSChartShortcutMenuItemChecked(chart_number, identifier, checked);
+  guarded(sc, [&](BridgedInstance& b) {
+    b.platform().SetACSChartShortcutMenuItemChecked(chart_number, identifier, checked);
+  });
 }
 
 void menu_remove(host::StudyInterface* sc, std::int32_t chart_number, std::int32_t identifier) {
-  BridgedInstance* bridge = bridge_of(sc);
-  if (bridge == nullptr) return;
-  bridge->platform().RemoveACSChartShortcutMenuItem(chart_number, identifier);
+  guarded(sc, [&](BridgedInstance& b) {
+    b.platform().RemoveACSChartShortcutMenuItem(chart_number, identifier);
+  });
 }
 
 }  // namespace
@@ -1917,204 +2366,34 @@ void install_operations(host::StudyInterface& record) {
 }  // namespace qlx_platform
 // ---- end of platform/host_operations.cpp ----
 
-// ---- platform/input_mapping.cpp ----
-// ---- platform/input_mapping.h ----
-// Study inputs between the platform's input structure and the studies' input
-// slot, by meaning: each platform value type becomes the slot kind that holds
-// the same kind of value, read and written through the platform's named
-// members and setters.
-
-#include <string>
-
-
-namespace qlx_platform {
-
-// Fills the slot's kind and value from the platform's input. A text is the
-// platform's own buffer, which the slot never owns; the selected list entry's
-// text is copied into `selected_entry`, which the slot then points at. The
-// slot's name, display order and list operation stay as they are.
-void read_platform_input(const s_SCInput_145& platform_input, host::InputSlot& slot,
-                         std::string& selected_entry);
-
-// Writes the slot's kind and value into the platform's input; false when the
-// platform has no setter for the slot's kind (nothing is written then).
-bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& platform_input);
-
-}  // namespace qlx_platform
-// ---- end of platform/input_mapping.h ----
-
-#include <cstdint>
-#include <cstring>
-
-namespace qlx_platform {
-namespace {
-
-enum class Holds { kNothing, kIndex, kInteger, kFloat, kYesNo, kColor, kDays, kDouble, kText };
-
-struct KindOf {
-  std::uint8_t kind;
-  Holds holds;
-};
-
-// The slot kind of each platform value type, and which of the platform's
-// value members carries it.
-KindOf kind_of(unsigned platform_type) {
-  switch (platform_type) {
-    case OHLC_VALUE:
-      return {host::kKindBarData, Holds::kIndex};
-    case FLOAT_VALUE:
-      return {host::kKindFloat, Holds::kFloat};
-    case STUDYINDEX_VALUE:
-      return {host::kKindStudyIndex, Holds::kIndex};
-    case SUBGRAPHINDEX_VALUE:
-      return {host::kKindSubgraphIndex, Holds::kIndex};
-    case YESNO_VALUE:
-      return {host::kKindYesNo, Holds::kYesNo};
-    case MOVAVGTYPE_VALUE:
-      return {host::kKindMovingAverage, Holds::kIndex};
-    case DATE_VALUE:
-      return {host::kKindDate, Holds::kDays};
-    case TIME_VALUE:
-      return {host::kKindTimeOfDay, Holds::kDays};
-    case DATETIME_VALUE:
-      return {host::kKindDateTime, Holds::kDays};
-    case INT_VALUE:
-      return {host::kKindInteger, Holds::kInteger};
-    case STUDYID_VALUE:
-      return {host::kKindStudyId, Holds::kIndex};
-    case COLOR_VALUE:
-      return {host::kKindColor, Holds::kColor};
-    case ALERT_SOUND_NUMBER_VALUE:
-      return {host::kKindAlertSound, Holds::kIndex};
-    case CANDLESTICK_PATTERNS_VALUE:
-      return {host::kKindCandlePattern, Holds::kIndex};
-    case TIME_PERIOD_LENGTH_UNIT_VALUE:
-      return {host::kKindTimePeriodUnit, Holds::kIndex};
-    case CHART_NUMBER:
-      return {host::kKindChartNumber, Holds::kInteger};
-    case CUSTOM_STRING_VALUE:
-      return {host::kKindCustomList, Holds::kIndex};
-    case DOUBLE_VALUE:
-      return {host::kKindDouble, Holds::kDouble};
-    case TIMEZONE_VALUE:
-      return {host::kKindTimeZone, Holds::kIndex};
-    case TIME_WITH_TIMEZONE_VALUE:
-      return {host::kKindDateTimeWithInteger, Holds::kDays};
-    case STRING_VALUE:
-      return {host::kKindText, Holds::kText};
-    case PATH_AND_FILE_NAME_VALUE:
-      return {host::kKindTextB, Holds::kText};
-    case FIND_SYMBOL_VALUE:
-      return {host::kKindTextC, Holds::kText};
-    default:
-      // Values that name another chart's study carry no single value a
-      // study of ours reads.
-      return {host::kKindNone, Holds::kNothing};
-  }
-}
-
-std::int32_t as_int32(unsigned value) {
-  std::int32_t result;
-  std::memcpy(&result, &value, sizeof result);
-  return result;
-}
-
-}  // namespace
-
-void read_platform_input(const s_SCInput_145& in, host::InputSlot& slot,
-                         std::string& selected_entry) {
-  const KindOf k = kind_of(in.ValueType);
-  slot.text = nullptr;
-  slot.selected_entry_text = nullptr;
-  slot.value_after_double = 0;
-  switch (k.holds) {
-    case Holds::kNothing:
-      host::set_int(slot, k.kind, 0);
-      break;
-    case Holds::kIndex:
-      host::set_int(slot, k.kind, as_int32(in.IndexValue));
-      break;
-    case Holds::kInteger:
-      host::set_int(slot, k.kind, in.IntValue);
-      break;
-    case Holds::kFloat:
-      host::set_float(slot, in.FloatValue);
-      break;
-    case Holds::kYesNo:
-      host::set_int(slot, k.kind, as_int32(in.BooleanValue));
-      break;
-    case Holds::kColor:
-      host::set_int(slot, k.kind, as_int32(in.ColorValue));
-      break;
-    case Holds::kDays:
-      host::set_double(slot, k.kind, in.DateTimeValue);
-      if (k.kind == host::kKindDateTimeWithInteger) {
-        slot.value_after_double = as_int32(in.TimeZoneValue);
-      }
-      break;
-    case Holds::kDouble:
-      host::set_double(slot, k.kind, in.DoubleValue);
-      break;
-    case Holds::kText:
-      host::set_int(slot, k.kind, 0);
-      // The platform's buffer: the slot reads it and never frees it.
-      slot.text = const_cast<char*>(in.StringValue);
-      break;
-  }
-  if (k.kind == host::kKindCustomList) {
-    selected_entry.assign(in.SelectedCustomInputString != nullptr ? in.SelectedCustomInputString
-                                                                  : "");
-    slot.selected_entry_text =
-        in.SelectedCustomInputString != nullptr ? selected_entry.c_str() : nullptr;
-  }
-}
-
-bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& in) {
-  switch (slot.kind) {
-    case host::kKindNone:
-      return true;
-    case host::kKindFloat:
-      in.SetFloat(host::stored_float(slot));
-      return true;
-    case host::kKindYesNo:
-      in.SetYesNo(host::stored_bits(slot) != 0 ? 1u : 0u);
-      return true;
-    case host::kKindInteger:
-      in.SetInt(host::stored_int(slot));
-      return true;
-    case host::kKindColor:
-      in.SetColor(host::stored_bits(slot));
-      return true;
-    case host::kKindCustomList:
-      in.SetCustomInputIndex(host::stored_bits(slot));
-      return true;
-    case host::kKindTimeOfDay:
-      in.SetTimeAsSCDateTime(SCDateTime(host::stored_double(slot)));
-      return true;
-    case host::kKindDateTime:
-      in.SetDateTime(SCDateTime(host::stored_double(slot)));
-      return true;
-    case host::kKindDouble:
-      in.SetDouble(host::stored_double(slot));
-      return true;
-    case host::kKindText:
-      // Without a text the platform's input, like the slot, reads "Unset".
-      in.SetString(slot.text);
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace qlx_platform
-// ---- end of platform/input_mapping.cpp ----
-
 // ---- platform/bridged_instance.cpp ----
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
+// ---- platform/scope_exit.h ----
+// Work that runs when the scope it guards is left, however it is left: what
+// the bridge must have done after a call even when the call threw.
+
+#include <utility>
+
+namespace qlx_platform {
+
+template <typename Work>
+class ScopeExit {
+ public:
+  explicit ScopeExit(Work work) : work_(std::move(work)) {}
+  ~ScopeExit() { work_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  Work work_;
+};
+
+}  // namespace qlx_platform
+// ---- end of platform/scope_exit.h ----
 
 namespace qlx_platform {
 namespace {
@@ -2128,63 +2407,25 @@ bool starts_over(const s_sc& sc) {
 
 }  // namespace
 
-BridgedInstance::BridgedInstance() {
-  record_.host_context = this;
-  record_.study_name = host::make_host_string();
-  record_.second_display_text = host::make_host_string();
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    input_handles_[s] = SlotHandle{this, i};
-    inputs_[s].name = host::make_host_string();
-    inputs_[s].list_entries = &take_list_entries;
-    inputs_[s].list_handle = &input_handles_[s];
-    snapshots_[s] = snapshot_of(inputs_[s]);
-  }
-  for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    subgraph_handles_[s] = SlotHandle{this, i};
-    subgraphs_[s].name = host::make_host_string();
-    subgraphs_[s].short_label = host::make_host_string();
-    subgraphs_[s].values.fill = &attach_subgraph;
-    subgraphs_[s].values.fill_argument = &subgraph_handles_[s];
-  }
-  record_.inputs =
-      host::HostArray<host::InputSlot>{inputs_.data(), nullptr, nullptr, kInputSlots, {}};
-  record_.inputs.fallback.name = host::make_host_string();
-  record_.subgraphs =
-      host::HostArray<host::SubgraphSlot>{subgraphs_.data(), nullptr, nullptr, kSubgraphSlots, {}};
-  record_.subgraphs.fallback.name = host::make_host_string();
-  record_.subgraphs.fallback.short_label = host::make_host_string();
-  record_.bar_datetimes.fill = &attach_bar_times;
-  record_.bar_datetimes.fill_argument = this;
-  install_operations(record_);
-}
-
-BridgedInstance::~BridgedInstance() {
-  host::release(record_.study_name);
-  host::release(record_.second_display_text);
-  // Texts are the platform's; a slot only owns one the study gave it itself.
-  for (auto& slot : inputs_) host::release(slot);
-  host::release(record_.inputs.fallback);
-  for (auto& slot : subgraphs_) {
-    host::release(slot.name);
-    host::release(slot.short_label);
-  }
-  host::release(record_.subgraphs.fallback.name);
-  host::release(record_.subgraphs.fallback.short_label);
+BridgedInstance::BridgedInstance()
+    : slots_(this, &take_list_entries, &attach_subgraph), inputs_(slots_.inputs()) {
+  host::StudyInterface& r = slots_.record();
+  r.bar_datetimes.fill = &attach_bar_times;
+  r.bar_datetimes.fill_argument = this;
+  install_operations(r);
 }
 
 void BridgedInstance::call(s_sc& sc, StudyRun run) {
   platform_ = &sc;
+  // The operations reach the platform only during a call, however it ends.
+  const ScopeExit leave_platform([this] { platform_ = nullptr; });
   prepare(sc);
-  run(record_);
+  run(slots_.record());
   finish(sc);
-  // The operations reach the platform only during a call.
-  platform_ = nullptr;
 }
 
 void BridgedInstance::prepare(s_sc& sc) {
-  host::StudyInterface& r = record_;
+  host::StudyInterface& r = slots_.record();
   r.defaults_call = sc.SetDefaults;
   r.last_call = sc.LastCallToFunction;
   // Until the chart has its history the bars are not the ones the levels are
@@ -2220,75 +2461,35 @@ void BridgedInstance::prepare(s_sc& sc) {
   // The platform's arrays may move when bars are added: the study's first
   // touch of a subgraph's values finds them again.
   if (over || attached_bar_count_ != r.bar_count) {
-    for (auto& slot : subgraphs_) {
+    for (auto& slot : slots_.subgraphs()) {
       slot.values.elements = nullptr;
       slot.values.count = 0;
     }
     attached_bar_count_ = r.bar_count;
   }
-  // Inputs change in the platform only with a full recalculation; the study's
-  // own changes go back after each call.
-  if (over || !inputs_read_) read_inputs(sc);
+  // Inputs change in the platform only when the chart starts over; the
+  // study's own changes go back after each call.
+  inputs_.before_call(sc, over);
 }
 
 void BridgedInstance::finish(s_sc& sc) {
-  if (record_.defaults_call != 0) {
+  if (slots_.record().defaults_call != 0) {
     write_declarations(sc);
     return;
   }
-  // Runs on every call, once per bar in a full recalculation: a few loads
-  // and compares per slot.
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    if (!unchanged(snapshots_[s], inputs_[s])) write_input(sc, i);
+  if (!inputs_.after_call(sc)) {
+    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (slot.short_label.set == 0) continue;
     sc.Subgraph[i].ShortName = host::text_of(slot.short_label);
     slot.short_label.set = 0;
   }
 }
 
-BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) {
-  InputSnapshot snapshot;
-  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
-  snapshot.text = slot.text;
-  snapshot.value_after_double = slot.value_after_double;
-  snapshot.kind = slot.kind;
-  return snapshot;
-}
-
-bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot) {
-  std::uint64_t value;
-  std::memcpy(&value, slot.value, sizeof value);
-  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
-         slot.value_after_double == snapshot.value_after_double;
-}
-
-void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {
-  const auto s = static_cast<std::size_t>(index);
-  read_platform_input(sc.Input[index], inputs_[s], selected_entries_[s]);
-  snapshots_[s] = snapshot_of(inputs_[s]);
-}
-
-void BridgedInstance::read_inputs(s_sc& sc) {
-  for (std::int32_t i = 0; i < kInputSlots; ++i) read_input(sc, i);
-  inputs_read_ = true;
-}
-
-void BridgedInstance::write_input(s_sc& sc, std::int32_t index) {
-  const host::InputSlot& slot = inputs_[static_cast<std::size_t>(index)];
-  if (!write_platform_input(slot, sc.Input[index])) {
-    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
-  }
-  // What the platform now holds, its text buffer included, is what the slot
-  // reads from here on.
-  read_input(sc, index);
-}
-
 void BridgedInstance::write_declarations(s_sc& sc) {
-  const host::StudyInterface& r = record_;
+  const host::StudyInterface& r = slots_.record();
   sc.GraphName = host::text_of(r.study_name);
   if (r.second_display_text.set != 0) sc.StudyDescription = host::text_of(r.second_display_text);
   sc.AutoLoop = r.auto_loop;
@@ -2298,19 +2499,12 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   if (r.uses_price_scale == 1) sc.ScaleRangeType = SCALE_SAMEASREGION;
   if (r.draws_over_price == 1) sc.DrawStudyUnderneathMainPriceGraph = 0;
 
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const host::InputSlot& slot = inputs_[static_cast<std::size_t>(i)];
-    if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
-    s_SCInput_145& input = sc.Input[i];
-    if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
-    if (!write_platform_input(slot, input)) {
-      refuse(Refusal::kInputKind,
-             "an input of a kind the platform build cannot declare was left out");
-    }
-    if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
+  if (!inputs_.declare(sc)) {
+    refuse(Refusal::kInputKind,
+           "an input of a kind the platform build cannot declare was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    const host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (host::is_empty(slot.name) && slot.draw_style == 0 && host::is_empty(slot.short_label)) {
       continue;
     }
@@ -2347,26 +2541,37 @@ void BridgedInstance::refuse(Refusal refusal, const char* what) {
   refused_ |= bit;
   SCString line;
   line.Format("%s: %s",
-              host::text_of(record_.study_name)[0] != '\0' ? host::text_of(record_.study_name)
-                                                           : platform_->GraphName.GetChars(),
+              host::text_of(slots_.record().study_name)[0] != '\0'
+                  ? host::text_of(slots_.record().study_name)
+                  : platform_->GraphName.GetChars(),
               what);
   platform_->AddMessageToLog(line, 0);
 }
 
+// The instance a slot's handle names, when it is in a call.
+BridgedInstance* BridgedInstance::in_call(void* handle) {
+  auto* h = static_cast<host::SlotHandle*>(handle);
+  if (h == nullptr || h->owner == nullptr) return nullptr;
+  auto* instance = static_cast<BridgedInstance*>(h->owner);
+  return instance->platform_ != nullptr ? instance : nullptr;
+}
+
 void BridgedInstance::take_list_entries(void* handle, const char* entries) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  h->instance->platform_->Input[h->index].SetCustomInputStrings(entries);
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  instance->platform_->Input[index].SetCustomInputStrings(entries);
 }
 
 void BridgedInstance::attach_subgraph(void* handle) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  SCFloatArray& data = h->instance->platform_->Subgraph[h->index].Data;
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  SCFloatArray& data = instance->platform_->Subgraph[index].Data;
   // Reading an element lets the platform make an array it makes on first use.
   (void)data[0];
   host::HostArray<float>& values =
-      h->instance->subgraphs_[static_cast<std::size_t>(h->index)].values;
+      instance->slots_.subgraphs()[static_cast<std::size_t>(index)].values;
   const int count = data.GetArraySize();
   values.elements = count > 0 ? data.GetPointer() : nullptr;
   values.count = values.elements != nullptr ? count : 0;
@@ -2379,7 +2584,7 @@ void BridgedInstance::attach_bar_times(void* instance) {
 
 std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
   convert_bar_times();
-  const std::int32_t count = record_.bar_datetimes.count;
+  const std::int32_t count = slots_.record().bar_datetimes.count;
   if (count <= 0) return 0;
   // A lower bound written out, so bars out of time order still give a bar
   // of the chart.
@@ -2408,8 +2613,8 @@ void BridgedInstance::convert_bar_times() {
     bar_times_[static_cast<std::size_t>(i)] = from_platform_time(platform_->BaseDateTimeIn[i]);
   }
   bar_times_converted_ = count;
-  record_.bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
-  record_.bar_datetimes.count = count;
+  slots_.record().bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
+  slots_.record().bar_datetimes.count = count;
 }
 
 }  // namespace qlx_platform
@@ -2436,19 +2641,23 @@ void run_in_platform(SCStudyInterfaceRef sc, StudyRun run) {
       declaring->call(sc, run);
       return;
     }
-    auto* bridge = static_cast<BridgedInstance*>(sc.GetPersistentPointer(kBridgeStateKey));
+    void*& cell = sc.GetPersistentPointer(kBridgeStateKey);
+    auto* bridge = static_cast<BridgedInstance*>(cell);
     if (bridge == nullptr) {
       bridge = new (std::nothrow) BridgedInstance();
       // Without memory for the bridge the study cannot run on this call; the
       // platform calls again with the next update.
       if (bridge == nullptr) return;
-      sc.GetPersistentPointer(kBridgeStateKey) = bridge;
+      cell = bridge;
     }
-    bridge->call(sc, run);
-    if (sc.LastCallToFunction != 0) {
-      sc.GetPersistentPointer(kBridgeStateKey) = nullptr;
+    // No call follows the last one: its state goes however the call ends.
+    const bool last_call = sc.LastCallToFunction != 0;
+    const ScopeExit free_after_last_call([&cell, bridge, last_call] {
+      if (!last_call) return;
+      cell = nullptr;
       delete bridge;
-    }
+    });
+    bridge->call(sc, run);
   } catch (...) {
     // Nothing may cross into the platform; what can throw here is running out
     // of memory, and the next call starts from the persistent cells as they are.
@@ -2637,12 +2846,11 @@ RequestOutcome send_request(host::StudyInterface& sc, const QueryValues& values)
   const std::string url = build_url(values);
   if (url.empty()) return RequestOutcome::kUrlTooLong;
   if (sc.http_request == nullptr) return RequestOutcome::kRefused;
-  host::HostString text = host::make_host_string();
+  host::OwnedString text;
   host::assign(text, url.data(), url.size());
   // Without memory for the text there is no URL to send.
   std::int32_t accepted = 0;
   if (!host::is_empty(text)) accepted = sc.http_request(&sc, &text);
-  host::release(text);
   return accepted != 0 ? RequestOutcome::kAccepted : RequestOutcome::kRefused;
 }
 
@@ -2725,6 +2933,20 @@ struct DrawnLevel {
   std::int32_t ad_down_id = 0;
   std::string label_text;
 };
+
+using DrawingOf = std::int32_t DrawnLevel::*;
+
+// Every drawing of a level, in the order a full redraw deletes them.
+inline constexpr DrawingOf kDeleteOrder[] = {&DrawnLevel::line_id,   &DrawnLevel::label_id,
+                                             &DrawnLevel::var_up_id, &DrawnLevel::var_down_id,
+                                             &DrawnLevel::msd_up_id, &DrawnLevel::msd_down_id,
+                                             &DrawnLevel::ad_up_id,  &DrawnLevel::ad_down_id};
+
+// The drawings around a level's line, in the order they are drawn and
+// stretched to new bars with it: VAR lines, AD bands, MSD lines.
+inline constexpr DrawingOf kOffsetDrawings[] = {&DrawnLevel::var_up_id, &DrawnLevel::var_down_id,
+                                                &DrawnLevel::ad_up_id,  &DrawnLevel::ad_down_id,
+                                                &DrawnLevel::msd_up_id, &DrawnLevel::msd_down_id};
 
 struct DrawnLevelMap {
   std::map<std::int32_t, std::vector<DrawnLevel>> by_day;
@@ -2836,7 +3058,7 @@ struct StudyState {
   // The status shows an error, or nothing has been downloaded yet: no level
   // is drawn and no value written.
   bool error_showing = true;
-  host::HostString status_text = host::make_host_string();
+  host::OwnedString status_text;
   DrawnLevelMap drawn;
   DisplaySettings settings;
   // What the records map was read for; none after a failed read, whose
@@ -3271,6 +3493,10 @@ namespace pricemap {
 namespace {
 
 constexpr std::int32_t kLabelFontSize = 12;
+// "Ariel", spelled so, is the face every label request carries, letter for
+// letter: the host picks the nearest face it has (studyhost's font lookup
+// does), and "correcting" it to Arial would change every label the study
+// sends.
 constexpr const char* kLabelFontFace = "Ariel";
 constexpr std::int32_t kBandTransparency = 75;
 constexpr std::uint16_t kOffsetLineWidth = 1;
@@ -3318,19 +3544,16 @@ bool is_visible(const LevelLabel& label, const DisplaySettings& s) {
 }
 
 // Sends one request and gives back the identifier the host wrote into it.
-std::int32_t submit(host::StudyInterface& sc, host::DrawingRecord& request) {
+std::int32_t submit(host::StudyInterface& sc, host::DrawingRequest& request) {
   sc.use_drawing(&sc, &request);
-  const std::int32_t id = request.identifier;
-  host::release(request);
-  return id;
+  return request.identifier;
 }
 
 // What every line and band of one period shares: chart, kind, the bars it
 // spans, colour and add mode.
-host::DrawingRecord spanning_request(const DrawingContext& c, const PeriodSpan& span,
-                                     host::DrawingKind kind, std::uint32_t color) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest spanning_request(const DrawingContext& c, const PeriodSpan& span,
+                                      host::DrawingKind kind, std::uint32_t color) {
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = kind;
   r.begin_bar = span.first_bar;
@@ -3346,7 +3569,7 @@ std::int32_t draw_line(const DrawingContext& c, const PeriodSpan& span, float pr
   // level or multiplier past the float range, or an offset that overflows
   // it); such a drawing is not made and its identifier stays 0.
   if (!std::isfinite(price)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingLine, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingLine, color);
   r.begin_price = price;
   r.end_price = price;
   // The record holds 16-bit width and style: the low bits of the settings.
@@ -3363,7 +3586,7 @@ std::int32_t draw_offset_line(const DrawingContext& c, const PeriodSpan& span, f
 std::int32_t draw_band(const DrawingContext& c, const PeriodSpan& span, float from, float to,
                        std::uint32_t color) {
   if (!std::isfinite(from) || !std::isfinite(to)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingBand, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingBand, color);
   r.begin_price = from;
   r.end_price = to;
   r.second_color = color;
@@ -3377,8 +3600,7 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
                         std::uint32_t color, const std::string& text) {
   if (!std::isfinite(price)) return 0;
   const DisplaySettings& s = c.settings;
-  host::DrawingRecord r;
-  host::init(r);
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = host::kDrawingText;
   r.begin_price = price;
@@ -3408,9 +3630,8 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
 }
 
 std::string label_text(host::StudyInterface& sc, float price, const std::string& level_text) {
-  host::HostString value = sc.format_value(&sc, static_cast<double>(price), sc.value_format);
+  const host::OwnedString value(sc.format_value(&sc, static_cast<double>(price), sc.value_format));
   std::string text = host::text_of(value);
-  host::release(value);
   text += ' ';
   text += level_text;
   return text;
@@ -3419,21 +3640,27 @@ std::string label_text(host::StudyInterface& sc, float price, const std::string&
 }  // namespace
 
 double drawn_price(float price, float multiplier, float price_increment) {
-  const double v = static_cast<double>(multiplier * price);
-  const double t = static_cast<double>(price_increment);
-  if (t == 0.0 || !std::isfinite(t)) return v;
+  // The product is a float one, as the level and the multiplier are floats;
+  // only the rounding below is done in double.
+  const double value = static_cast<double>(multiplier * price);
+  const double increment = static_cast<double>(price_increment);
+  if (increment == 0.0 || !std::isfinite(increment)) return value;
   // The count of whole increments is taken in 32 bits; a price that many
   // increments away (or not a number at all) keeps its unrounded value.
-  const double count = v / t;
-  if (!(count > -2147483649.0 && count < 2147483648.0)) return v;
-  const double b = static_cast<double>(static_cast<std::int32_t>(count)) * t;
-  const double r = v - b;
-  const double d = t * 0.5 - std::fabs(r);
-  if (t * 0.001 >= d) {
-    if (v > 0.0) return b + t;
-    if (v < 0.0) return b - t;
+  const double count = value / increment;
+  if (!(count > -2147483649.0 && count < 2147483648.0)) return value;
+  const double toward_zero = static_cast<double>(static_cast<std::int32_t>(count)) * increment;
+  const double remainder = value - toward_zero;
+  // Half an increment or more rounds away from zero, and so does a remainder
+  // short of the half by at most a thousandth of an increment: a level that
+  // reads as a half-tick in decimal lands a hair below it in binary, and
+  // still rounds the way it reads.
+  const double short_of_half = increment * 0.5 - std::fabs(remainder);
+  if (increment * 0.001 >= short_of_half) {
+    if (value > 0.0) return toward_zero + increment;
+    if (value < 0.0) return toward_zero - increment;
   }
-  return b;
+  return toward_zero;
 }
 
 std::int64_t right_label_anchor(std::int32_t label_offset) {
@@ -3556,6 +3783,24 @@ std::int64_t bar_time(host::StudyInterface& sc, std::int32_t bar) {
   return host::element(sc.bar_datetimes, bar);
 }
 
+// The periods of the two passes, and which of them carry price labels: with
+// "Show Price Labels" at "All" every period, at "Current Session" the period
+// that reaches the last bar (or the single pass's one), at "Disabled" none.
+PeriodSpan earlier_period(std::int32_t first_bar, std::int32_t last_bar,
+                          std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels == kPriceLabelsAll};
+}
+
+PeriodSpan last_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, true, price_labels != kPriceLabelsDisabled};
+}
+
+// The single-period pass draws no "last period" of the per-period pass: its
+// labels stand right of the last bar by the latest-map mode instead.
+PeriodSpan single_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels != kPriceLabelsDisabled};
+}
+
 void draw_period(const DrawingContext& context, const StudyState& state, std::int32_t day,
                  const PeriodSpan& span) {
   PriceMapRecord record = copy_record(state, day);
@@ -3568,9 +3813,8 @@ void delete_drawing(host::StudyInterface& sc, std::int32_t identifier) {
 
 // An update request: identifier and add mode, all else unset. The chart
 // number stays at its initial value; the host applies it to the study's chart.
-host::DrawingRecord update_request(std::int32_t identifier) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest update_request(std::int32_t identifier) {
+  host::DrawingRequest r;
   r.identifier = identifier;
   r.add_mode = host::kAddOrUpdate;
   return r;
@@ -3578,10 +3822,9 @@ host::DrawingRecord update_request(std::int32_t identifier) {
 
 void extend_to(host::StudyInterface& sc, std::int32_t identifier, std::int32_t last_bar) {
   if (identifier == 0) return;
-  host::DrawingRecord r = update_request(identifier);
+  host::DrawingRequest r = update_request(identifier);
   r.end_bar = last_bar;
   sc.use_drawing(&sc, &r);
-  host::release(r);
 }
 
 }  // namespace
@@ -3593,14 +3836,7 @@ void redraw_all_levels(host::StudyInterface& sc) {
 
   for (const auto& [day, levels] : drawn.by_day) {
     for (const DrawnLevel& level : levels) {
-      delete_drawing(sc, level.line_id);
-      delete_drawing(sc, level.label_id);
-      delete_drawing(sc, level.var_up_id);
-      delete_drawing(sc, level.var_down_id);
-      delete_drawing(sc, level.msd_up_id);
-      delete_drawing(sc, level.msd_down_id);
-      delete_drawing(sc, level.ad_up_id);
-      delete_drawing(sc, level.ad_down_id);
+      for (const DrawingOf drawing : kDeleteOrder) delete_drawing(sc, level.*drawing);
     }
   }
   drawn.by_day.clear();
@@ -3638,14 +3874,13 @@ void draw_every_period(const DrawingContext& context, const StudyState& state) {
     const std::int32_t day = day_for(lookup, bar_time(sc, i));
     if (day == current) continue;
     if (start != -1 && state.records.count(current) != 0) {
-      draw_period(context, state, current, {start, i - 1, false, price_labels == kPriceLabelsAll});
+      draw_period(context, state, current, earlier_period(start, i - 1, price_labels));
     }
     current = day;
     start = i;
   }
   if (start > 0 && state.records.count(current) != 0) {
-    draw_period(context, state, current,
-                {start, n - 1, true, price_labels != kPriceLabelsDisabled});
+    draw_period(context, state, current, last_period(start, n - 1, price_labels));
   }
   drawn.last_day = current;
 }
@@ -3663,7 +3898,7 @@ void draw_one_period(const DrawingContext& context, const StudyState& state,
   const std::int32_t first_bar = sc.bar_index_at(&sc, sc.chart_number, lookup_time);
   if (day > 0 && state.records.count(day) != 0) {
     draw_period(context, state, day,
-                {first_bar, n - 1, false, context.settings.price_labels != kPriceLabelsDisabled});
+                single_period(first_bar, n - 1, context.settings.price_labels));
   }
   context.drawn.last_day = day;
 }
@@ -3679,21 +3914,15 @@ void extend_last_period(const DrawingContext& context) {
     // Right-hand labels follow the newest bar through their anchor; left-hand
     // labels sit on the period's first bar and stay.
     if (level.label_id != 0 && drawn.label_side == kLabelsRight) {
-      host::DrawingRecord r = update_request(level.label_id);
+      host::DrawingRequest r = update_request(level.label_id);
       r.begin_datetime = right_label_anchor(context.settings.label_offset);
       if (!level.label_text.empty()) {
         host::assign(r.text, level.label_text.c_str(), level.label_text.size());
       }
       sc.use_drawing(&sc, &r);
-      host::release(r);
     }
 
-    extend_to(sc, level.var_up_id, last_bar);
-    extend_to(sc, level.var_down_id, last_bar);
-    extend_to(sc, level.ad_up_id, last_bar);
-    extend_to(sc, level.ad_down_id, last_bar);
-    extend_to(sc, level.msd_up_id, last_bar);
-    extend_to(sc, level.msd_down_id, last_bar);
+    for (const DrawingOf drawing : kOffsetDrawings) extend_to(sc, level.*drawing, last_bar);
   }
 }
 
@@ -3957,8 +4186,7 @@ constexpr std::int32_t kStatusRelativeVertical = 1;
 void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
                  bool log) {
   if (text == nullptr) text = "";
-  host::DrawingRecord record;
-  host::init(record);
+  host::DrawingRequest record;
   record.kind = host::kDrawingText;
   record.chart_number = sc.chart_number;
   record.region = 0;
@@ -3980,7 +4208,6 @@ void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* 
     status_id = record.identifier;
   }
   if (log && sc.add_log != nullptr) sc.add_log(&sc, text, 0);
-  host::release(record);
 }
 
 std::string mask_api_key(std::string_view message, std::string_view api_key) {
@@ -28946,11 +29173,10 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
 }
 
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {
-  host::HostString date = sc.format_datetime(
-      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd);
+  const host::OwnedString date(sc.format_datetime(
+      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd));
   state.error_showing = false;
   host::format(state.status_text, "Price Map Date: %s", host::text_of(date));
-  host::release(date);
 }
 
 }  // namespace
@@ -28979,15 +29205,10 @@ void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* co
         latest = read_records(*data, state.records);
       }
     }
-  } catch (const nlohmann::json::exception&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
-  } catch (const levelclient::RecordError&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
   } catch (const std::exception&) {
-    // Running out of memory on a huge response ends this download like any
-    // unreadable body, rather than leaving it pending and reparsed each call.
+    // A body that is not JSON, a record whose members cannot be read, or no
+    // memory for a huge response: each ends this download as an unreadable
+    // body, rather than leaving it pending and reparsed on every call.
     set_status(state, true, levelclient::kErrorParsing);
     return;
   }
@@ -29552,7 +29773,6 @@ void create_study_state(host::StudyInterface& sc) {
 void destroy_study_state(host::StudyInterface& sc) {
   if (StudyState* state = study_state(sc)) {
     state->drawn = DrawnLevelMap{};
-    host::release(state->status_text);
     state->records.clear();
     delete state;
   }

@@ -13,9 +13,9 @@
 #include "fuzz/fuzz_host.h"
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
-#include "levelclient/request_cycle.h"
 #include "levelclient/status_text.h"
 #include "timeframe_structure/period_levels.h"
+#include "timeframe_structure/request_cycle.h"
 
 namespace {
 
@@ -40,17 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.secret = kApiKey;
   fake.accept_requests = (data[0] & 0x20) != 0 ? 1 : 0;
   fake.sc.http_response = body.c_str();
-  levelclient::RequestCycle cycle;
+  timeframe::RequestCycle cycle;
   cycle.current_timeframe = timeframe;
   if (more_queued) cycle.queue.push_back(levelclient::kTimeframeYear);
   std::int32_t request_state = levelclient::kPending;
   std::int32_t status_id = 0;
-  const levelclient::QueryInputs inputs{"Futures", "ES", kApiKey};
+  const timeframe::QueryInputs inputs{"Futures", "ES", kApiKey};
 
   timeframe::PeriodRecords records{};
   std::int32_t stored = 0;
-  const levelclient::PeriodStore store = [&](std::int32_t code,
-                                             const levelclient::PeriodValues& values) {
+  const timeframe::PeriodStore store = [&](std::int32_t code,
+                                           const levelclient::PeriodValues& values) {
     qlxfuzz::check(code == timeframe, "a record was stored for another timeframe");
     qlxfuzz::check(values.date % kDay == 0, "record date not at midnight");
     qlxfuzz::check(values.date >= kFirstDate && values.date <= kLastDate,
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
 
   const bool read =
-      levelclient::handle_request_cycle(fake.sc, cycle, request_state, status_id, inputs, store);
+      timeframe::handle_request_cycle(fake.sc, cycle, request_state, status_id, inputs, store);
   if (body.empty() || body[0] == '\0') {
     qlxfuzz::check(!read && request_state == levelclient::kPending,
                    "an empty response ended the wait");

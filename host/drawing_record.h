@@ -112,6 +112,24 @@ void reset(DrawingRecord& record);
 // Frees the owned buffers of the three texts.
 void release(DrawingRecord& record);
 
+// A drawing request owned by the code that fills it: it starts in the
+// initial, all-unset state and frees its texts when it goes, so no path can
+// forget to. It is a DrawingRecord, and the drawing operation takes its
+// address as one.
+struct DrawingRequest : DrawingRecord {
+  DrawingRequest() { init(*this); }
+  ~DrawingRequest() { release(*this); }
+  // The texts go with the request; the one moved from keeps empty ones.
+  DrawingRequest(DrawingRequest&& other) noexcept : DrawingRecord(other) {
+    other.text = make_host_string();
+    other.font_face = make_host_string();
+    other.third_text = make_host_string();
+  }
+  DrawingRequest(const DrawingRequest&) = delete;
+  DrawingRequest& operator=(const DrawingRequest&) = delete;
+  DrawingRequest& operator=(DrawingRequest&&) = delete;
+};
+
 bool is_unset_price(float value);
 float unset_price();
 // The bit pattern of a float, which tells the unset markers from prices.

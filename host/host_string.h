@@ -46,6 +46,30 @@ HostString concat(const HostString& a, const char* b);
 // Frees the owned buffer; the string then shows its fallback.
 void release(HostString& s);
 
+// A host string owned by the code that made it: empty, or taken over from an
+// operation that hands back a new one (value or date-time to text). Its
+// buffer is freed when it goes, so no path can forget to. It is a HostString,
+// and the functions here take it as one.
+struct OwnedString : HostString {
+  OwnedString() : HostString(make_host_string()) {}
+  explicit OwnedString(const HostString& taken) : HostString(taken) {}
+  ~OwnedString() { release(*this); }
+  // The buffer goes with the string; the one moved from is left empty.
+  OwnedString(OwnedString&& other) noexcept : HostString(other) {
+    static_cast<HostString&>(other) = make_host_string();
+  }
+  OwnedString& operator=(OwnedString&& other) noexcept {
+    if (this != &other) {
+      release(*this);
+      HostString::operator=(other);
+      static_cast<HostString&>(other) = make_host_string();
+    }
+    return *this;
+  }
+  OwnedString(const OwnedString&) = delete;
+  OwnedString& operator=(const OwnedString&) = delete;
+};
+
 // The held text, never null (also for a zero-initialised string).
 inline const char* text_of(const HostString& s) {
   return s.text != nullptr ? s.text : kEmptyText;

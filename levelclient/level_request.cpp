@@ -104,12 +104,11 @@ RequestOutcome send_request(host::StudyInterface& sc, const QueryValues& values)
   const std::string url = build_url(values);
   if (url.empty()) return RequestOutcome::kUrlTooLong;
   if (sc.http_request == nullptr) return RequestOutcome::kRefused;
-  host::HostString text = host::make_host_string();
+  host::OwnedString text;
   host::assign(text, url.data(), url.size());
   // Without memory for the text there is no URL to send.
   std::int32_t accepted = 0;
   if (!host::is_empty(text)) accepted = sc.http_request(&sc, &text);
-  host::release(text);
   return accepted != 0 ? RequestOutcome::kAccepted : RequestOutcome::kRefused;
 }
 

@@ -24,8 +24,7 @@ constexpr std::int32_t kStatusRelativeVertical = 1;
 void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* text, bool is_error,
                  bool log) {
   if (text == nullptr) text = "";
-  host::DrawingRecord record;
-  host::init(record);
+  host::DrawingRequest record;
   record.kind = host::kDrawingText;
   record.chart_number = sc.chart_number;
   record.region = 0;
@@ -47,7 +46,6 @@ void show_status(host::StudyInterface& sc, std::int32_t& status_id, const char* 
     status_id = record.identifier;
   }
   if (log && sc.add_log != nullptr) sc.add_log(&sc, text, 0);
-  host::release(record);
 }
 
 std::string mask_api_key(std::string_view message, std::string_view api_key) {

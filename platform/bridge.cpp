@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/bridged_instance.h"
+#include "platform/scope_exit.h"
 
 namespace qlx_platform {
 
@@ -20,19 +21,23 @@ void run_in_platform(SCStudyInterfaceRef sc, StudyRun run) {
       declaring->call(sc, run);
       return;
     }
-    auto* bridge = static_cast<BridgedInstance*>(sc.GetPersistentPointer(kBridgeStateKey));
+    void*& cell = sc.GetPersistentPointer(kBridgeStateKey);
+    auto* bridge = static_cast<BridgedInstance*>(cell);
     if (bridge == nullptr) {
       bridge = new (std::nothrow) BridgedInstance();
       // Without memory for the bridge the study cannot run on this call; the
       // platform calls again with the next update.
       if (bridge == nullptr) return;
-      sc.GetPersistentPointer(kBridgeStateKey) = bridge;
+      cell = bridge;
     }
-    bridge->call(sc, run);
-    if (sc.LastCallToFunction != 0) {
-      sc.GetPersistentPointer(kBridgeStateKey) = nullptr;
+    // No call follows the last one: its state goes however the call ends.
+    const bool last_call = sc.LastCallToFunction != 0;
+    const ScopeExit free_after_last_call([&cell, bridge, last_call] {
+      if (!last_call) return;
+      cell = nullptr;
       delete bridge;
-    }
+    });
+    bridge->call(sc, run);
   } catch (...) {
     // Nothing may cross into the platform; what can throw here is running out
     // of memory, and the next call starts from the persistent cells as they are.

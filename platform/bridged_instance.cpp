@@ -8,6 +8,7 @@
 #include "platform/drawing_tool.h"
 #include "platform/host_operations.h"
 #include "platform/input_mapping.h"
+#include "platform/scope_exit.h"
 
 namespace qlx_platform {
 namespace {
@@ -21,63 +22,25 @@ bool starts_over(const s_sc& sc) {
 
 }  // namespace
 
-BridgedInstance::BridgedInstance() {
-  record_.host_context = this;
-  record_.study_name = host::make_host_string();
-  record_.second_display_text = host::make_host_string();
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    input_handles_[s] = SlotHandle{this, i};
-    inputs_[s].name = host::make_host_string();
-    inputs_[s].list_entries = &take_list_entries;
-    inputs_[s].list_handle = &input_handles_[s];
-    snapshots_[s] = snapshot_of(inputs_[s]);
-  }
-  for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    subgraph_handles_[s] = SlotHandle{this, i};
-    subgraphs_[s].name = host::make_host_string();
-    subgraphs_[s].short_label = host::make_host_string();
-    subgraphs_[s].values.fill = &attach_subgraph;
-    subgraphs_[s].values.fill_argument = &subgraph_handles_[s];
-  }
-  record_.inputs =
-      host::HostArray<host::InputSlot>{inputs_.data(), nullptr, nullptr, kInputSlots, {}};
-  record_.inputs.fallback.name = host::make_host_string();
-  record_.subgraphs =
-      host::HostArray<host::SubgraphSlot>{subgraphs_.data(), nullptr, nullptr, kSubgraphSlots, {}};
-  record_.subgraphs.fallback.name = host::make_host_string();
-  record_.subgraphs.fallback.short_label = host::make_host_string();
-  record_.bar_datetimes.fill = &attach_bar_times;
-  record_.bar_datetimes.fill_argument = this;
-  install_operations(record_);
-}
-
-BridgedInstance::~BridgedInstance() {
-  host::release(record_.study_name);
-  host::release(record_.second_display_text);
-  // Texts are the platform's; a slot only owns one the study gave it itself.
-  for (auto& slot : inputs_) host::release(slot);
-  host::release(record_.inputs.fallback);
-  for (auto& slot : subgraphs_) {
-    host::release(slot.name);
-    host::release(slot.short_label);
-  }
-  host::release(record_.subgraphs.fallback.name);
-  host::release(record_.subgraphs.fallback.short_label);
+BridgedInstance::BridgedInstance()
+    : slots_(this, &take_list_entries, &attach_subgraph), inputs_(slots_.inputs()) {
+  host::StudyInterface& r = slots_.record();
+  r.bar_datetimes.fill = &attach_bar_times;
+  r.bar_datetimes.fill_argument = this;
+  install_operations(r);
 }
 
 void BridgedInstance::call(s_sc& sc, StudyRun run) {
   platform_ = &sc;
+  // The operations reach the platform only during a call, however it ends.
+  const ScopeExit leave_platform([this] { platform_ = nullptr; });
   prepare(sc);
-  run(record_);
+  run(slots_.record());
   finish(sc);
-  // The operations reach the platform only during a call.
-  platform_ = nullptr;
 }
 
 void BridgedInstance::prepare(s_sc& sc) {
-  host::StudyInterface& r = record_;
+  host::StudyInterface& r = slots_.record();
   r.defaults_call = sc.SetDefaults;
   r.last_call = sc.LastCallToFunction;
   // Until the chart has its history the bars are not the ones the levels are
@@ -113,75 +76,35 @@ void BridgedInstance::prepare(s_sc& sc) {
   // The platform's arrays may move when bars are added: the study's first
   // touch of a subgraph's values finds them again.
   if (over || attached_bar_count_ != r.bar_count) {
-    for (auto& slot : subgraphs_) {
+    for (auto& slot : slots_.subgraphs()) {
       slot.values.elements = nullptr;
       slot.values.count = 0;
     }
     attached_bar_count_ = r.bar_count;
   }
-  // Inputs change in the platform only with a full recalculation; the study's
-  // own changes go back after each call.
-  if (over || !inputs_read_) read_inputs(sc);
+  // Inputs change in the platform only when the chart starts over; the
+  // study's own changes go back after each call.
+  inputs_.before_call(sc, over);
 }
 
 void BridgedInstance::finish(s_sc& sc) {
-  if (record_.defaults_call != 0) {
+  if (slots_.record().defaults_call != 0) {
     write_declarations(sc);
     return;
   }
-  // Runs on every call, once per bar in a full recalculation: a few loads
-  // and compares per slot.
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const auto s = static_cast<std::size_t>(i);
-    if (!unchanged(snapshots_[s], inputs_[s])) write_input(sc, i);
+  if (!inputs_.after_call(sc)) {
+    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (slot.short_label.set == 0) continue;
     sc.Subgraph[i].ShortName = host::text_of(slot.short_label);
     slot.short_label.set = 0;
   }
 }
 
-BridgedInstance::InputSnapshot BridgedInstance::snapshot_of(const host::InputSlot& slot) {
-  InputSnapshot snapshot;
-  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
-  snapshot.text = slot.text;
-  snapshot.value_after_double = slot.value_after_double;
-  snapshot.kind = slot.kind;
-  return snapshot;
-}
-
-bool BridgedInstance::unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot) {
-  std::uint64_t value;
-  std::memcpy(&value, slot.value, sizeof value);
-  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
-         slot.value_after_double == snapshot.value_after_double;
-}
-
-void BridgedInstance::read_input(s_sc& sc, std::int32_t index) {
-  const auto s = static_cast<std::size_t>(index);
-  read_platform_input(sc.Input[index], inputs_[s], selected_entries_[s]);
-  snapshots_[s] = snapshot_of(inputs_[s]);
-}
-
-void BridgedInstance::read_inputs(s_sc& sc) {
-  for (std::int32_t i = 0; i < kInputSlots; ++i) read_input(sc, i);
-  inputs_read_ = true;
-}
-
-void BridgedInstance::write_input(s_sc& sc, std::int32_t index) {
-  const host::InputSlot& slot = inputs_[static_cast<std::size_t>(index)];
-  if (!write_platform_input(slot, sc.Input[index])) {
-    refuse(Refusal::kInputKind, "an input of a kind the platform build cannot set was left out");
-  }
-  // What the platform now holds, its text buffer included, is what the slot
-  // reads from here on.
-  read_input(sc, index);
-}
-
 void BridgedInstance::write_declarations(s_sc& sc) {
-  const host::StudyInterface& r = record_;
+  const host::StudyInterface& r = slots_.record();
   sc.GraphName = host::text_of(r.study_name);
   if (r.second_display_text.set != 0) sc.StudyDescription = host::text_of(r.second_display_text);
   sc.AutoLoop = r.auto_loop;
@@ -191,19 +114,12 @@ void BridgedInstance::write_declarations(s_sc& sc) {
   if (r.uses_price_scale == 1) sc.ScaleRangeType = SCALE_SAMEASREGION;
   if (r.draws_over_price == 1) sc.DrawStudyUnderneathMainPriceGraph = 0;
 
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    const host::InputSlot& slot = inputs_[static_cast<std::size_t>(i)];
-    if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
-    s_SCInput_145& input = sc.Input[i];
-    if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
-    if (!write_platform_input(slot, input)) {
-      refuse(Refusal::kInputKind,
-             "an input of a kind the platform build cannot declare was left out");
-    }
-    if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
+  if (!inputs_.declare(sc)) {
+    refuse(Refusal::kInputKind,
+           "an input of a kind the platform build cannot declare was left out");
   }
   for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    const host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
+    const host::SubgraphSlot& slot = slots_.subgraphs()[static_cast<std::size_t>(i)];
     if (host::is_empty(slot.name) && slot.draw_style == 0 && host::is_empty(slot.short_label)) {
       continue;
     }
@@ -240,26 +156,37 @@ void BridgedInstance::refuse(Refusal refusal, const char* what) {
   refused_ |= bit;
   SCString line;
   line.Format("%s: %s",
-              host::text_of(record_.study_name)[0] != '\0' ? host::text_of(record_.study_name)
-                                                           : platform_->GraphName.GetChars(),
+              host::text_of(slots_.record().study_name)[0] != '\0'
+                  ? host::text_of(slots_.record().study_name)
+                  : platform_->GraphName.GetChars(),
               what);
   platform_->AddMessageToLog(line, 0);
 }
 
+// The instance a slot's handle names, when it is in a call.
+BridgedInstance* BridgedInstance::in_call(void* handle) {
+  auto* h = static_cast<host::SlotHandle*>(handle);
+  if (h == nullptr || h->owner == nullptr) return nullptr;
+  auto* instance = static_cast<BridgedInstance*>(h->owner);
+  return instance->platform_ != nullptr ? instance : nullptr;
+}
+
 void BridgedInstance::take_list_entries(void* handle, const char* entries) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  h->instance->platform_->Input[h->index].SetCustomInputStrings(entries);
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  instance->platform_->Input[index].SetCustomInputStrings(entries);
 }
 
 void BridgedInstance::attach_subgraph(void* handle) {
-  auto* h = static_cast<SlotHandle*>(handle);
-  if (h == nullptr || h->instance == nullptr || h->instance->platform_ == nullptr) return;
-  SCFloatArray& data = h->instance->platform_->Subgraph[h->index].Data;
+  BridgedInstance* instance = in_call(handle);
+  if (instance == nullptr) return;
+  const std::int32_t index = static_cast<host::SlotHandle*>(handle)->index;
+  SCFloatArray& data = instance->platform_->Subgraph[index].Data;
   // Reading an element lets the platform make an array it makes on first use.
   (void)data[0];
   host::HostArray<float>& values =
-      h->instance->subgraphs_[static_cast<std::size_t>(h->index)].values;
+      instance->slots_.subgraphs()[static_cast<std::size_t>(index)].values;
   const int count = data.GetArraySize();
   values.elements = count > 0 ? data.GetPointer() : nullptr;
   values.count = values.elements != nullptr ? count : 0;
@@ -272,7 +199,7 @@ void BridgedInstance::attach_bar_times(void* instance) {
 
 std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
   convert_bar_times();
-  const std::int32_t count = record_.bar_datetimes.count;
+  const std::int32_t count = slots_.record().bar_datetimes.count;
   if (count <= 0) return 0;
   // A lower bound written out, so bars out of time order still give a bar
   // of the chart.
@@ -301,8 +228,8 @@ void BridgedInstance::convert_bar_times() {
     bar_times_[static_cast<std::size_t>(i)] = from_platform_time(platform_->BaseDateTimeIn[i]);
   }
   bar_times_converted_ = count;
-  record_.bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
-  record_.bar_datetimes.count = count;
+  slots_.record().bar_datetimes.elements = count > 0 ? bar_times_.data() : nullptr;
+  slots_.record().bar_datetimes.count = count;
 }
 
 }  // namespace qlx_platform

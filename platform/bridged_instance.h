@@ -1,18 +1,19 @@
 // One study instance in the platform: the study interface record the study
-// sees, the input and subgraph slots behind it, the bar date-times converted
-// so far and the kinds of the drawings the study made. Kept behind a
-// persistent pointer of the instance, so two charts share nothing.
+// sees with the slots behind it (a host::StudyRecord), its inputs' exchange
+// with the platform, the bar date-times converted so far and the kinds of the
+// drawings the study made. Kept behind a persistent pointer of the instance,
+// so two charts share nothing.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "host/study_interface.h"
+#include "host/study_record.h"
 #include "platform/bridge.h"
 #include "platform/http_exchange.h"
+#include "platform/input_mapping.h"
 #include "sierrachart.h"
 
 namespace qlx_platform {
@@ -23,8 +24,8 @@ inline constexpr int kBridgeStateKey = 0x514C5842;
 
 // Slots mirrored per instance; a study reading past them gets the last one,
 // as the platform's own arrays do.
-inline constexpr std::int32_t kInputSlots = 64;
-inline constexpr std::int32_t kSubgraphSlots = 64;
+inline constexpr std::int32_t kInputSlots = host::kInputSlots;
+inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 
 // What the platform could not be asked to do, each reported once per instance.
 enum class Refusal : std::uint32_t {
@@ -39,7 +40,6 @@ enum class Refusal : std::uint32_t {
 class BridgedInstance {
  public:
   BridgedInstance();
-  ~BridgedInstance();
   BridgedInstance(const BridgedInstance&) = delete;
   BridgedInstance& operator=(const BridgedInstance&) = delete;
 
@@ -49,7 +49,7 @@ class BridgedInstance {
 
   // For the host operations, during a call.
   s_sc& platform() { return *platform_; }
-  host::StudyInterface& record() { return record_; }
+  host::StudyInterface& record() { return slots_.record(); }
   // The kind of drawing the study asked for when it made `line_number`;
   // kDrawingNone when this instance did not make it.
   std::int32_t drawing_kind(int line_number) const;
@@ -63,18 +63,7 @@ class BridgedInstance {
   std::int32_t first_bar_at_or_after(std::int64_t date_time);
 
  private:
-  struct SlotHandle {
-    BridgedInstance* instance;
-    std::int32_t index;
-  };
-  // What an input held after the last exchange with the platform.
-  struct InputSnapshot {
-    std::uint64_t value = 0;
-    const char* text = nullptr;
-    std::int32_t value_after_double = 0;
-    std::uint8_t kind = 0;
-  };
-
+  static BridgedInstance* in_call(void* handle);
   static void take_list_entries(void* handle, const char* entries);
   static void attach_subgraph(void* handle);
   static void attach_bar_times(void* instance);
@@ -82,27 +71,16 @@ class BridgedInstance {
 
   void prepare(s_sc& sc);
   void finish(s_sc& sc);
-  void read_inputs(s_sc& sc);
-  void read_input(s_sc& sc, std::int32_t index);
-  void write_input(s_sc& sc, std::int32_t index);
   void write_declarations(s_sc& sc);
-  static InputSnapshot snapshot_of(const host::InputSlot& slot);
-  static bool unchanged(const InputSnapshot& snapshot, const host::InputSlot& slot);
 
-  host::StudyInterface record_{};
-  std::array<host::InputSlot, kInputSlots> inputs_{};
-  std::array<InputSnapshot, kInputSlots> snapshots_{};
-  std::array<std::string, kInputSlots> selected_entries_{};
-  std::array<host::SubgraphSlot, kSubgraphSlots> subgraphs_{};
-  std::array<SlotHandle, kInputSlots> input_handles_{};
-  std::array<SlotHandle, kSubgraphSlots> subgraph_handles_{};
+  host::StudyRecord slots_;
+  PlatformInputs inputs_;
   std::vector<std::int64_t> bar_times_;
   std::int32_t bar_times_converted_ = 0;
   std::int32_t attached_bar_count_ = -1;
   std::unordered_map<int, std::int32_t> drawing_kinds_;
   HttpExchange http_;
   s_sc* platform_ = nullptr;
-  bool inputs_read_ = false;
   std::uint32_t refused_ = 0;
 };
 

@@ -163,4 +163,60 @@ bool write_platform_input(const host::InputSlot& slot, s_SCInput_145& in) {
   }
 }
 
+PlatformInputs::PlatformInputs(Slots& slots) : slots_(slots) {
+  for (std::size_t s = 0; s < slots_.size(); ++s) snapshots_[s] = snapshot_of(slots_[s]);
+}
+
+PlatformInputs::Snapshot PlatformInputs::snapshot_of(const host::InputSlot& slot) {
+  Snapshot snapshot;
+  std::memcpy(&snapshot.value, slot.value, sizeof snapshot.value);
+  snapshot.text = slot.text;
+  snapshot.value_after_double = slot.value_after_double;
+  snapshot.kind = slot.kind;
+  return snapshot;
+}
+
+bool PlatformInputs::unchanged(const Snapshot& snapshot, const host::InputSlot& slot) {
+  std::uint64_t value;
+  std::memcpy(&value, slot.value, sizeof value);
+  return value == snapshot.value && slot.text == snapshot.text && slot.kind == snapshot.kind &&
+         slot.value_after_double == snapshot.value_after_double;
+}
+
+void PlatformInputs::read(s_sc& sc, std::size_t index) {
+  read_platform_input(sc.Input[static_cast<int>(index)], slots_[index], selected_entries_[index]);
+  snapshots_[index] = snapshot_of(slots_[index]);
+}
+
+void PlatformInputs::before_call(s_sc& sc, bool starts_over) {
+  if (!starts_over && read_once_) return;
+  for (std::size_t s = 0; s < slots_.size(); ++s) read(sc, s);
+  read_once_ = true;
+}
+
+bool PlatformInputs::after_call(s_sc& sc) {
+  // Runs on every call, once per bar in a full recalculation: a few loads
+  // and compares per slot.
+  bool all_set = true;
+  for (std::size_t s = 0; s < slots_.size(); ++s) {
+    if (unchanged(snapshots_[s], slots_[s])) continue;
+    if (!write_platform_input(slots_[s], sc.Input[static_cast<int>(s)])) all_set = false;
+    read(sc, s);
+  }
+  return all_set;
+}
+
+bool PlatformInputs::declare(s_sc& sc) const {
+  bool all_declared = true;
+  for (std::size_t s = 0; s < slots_.size(); ++s) {
+    const host::InputSlot& slot = slots_[s];
+    if (slot.kind == host::kKindNone && host::is_empty(slot.name)) continue;
+    s_SCInput_145& input = sc.Input[static_cast<int>(s)];
+    if (!host::is_empty(slot.name)) input.Name = host::text_of(slot.name);
+    if (!write_platform_input(slot, input)) all_declared = false;
+    if (slot.display_order != 0) input.DisplayOrder = slot.display_order;
+  }
+  return all_declared;
+}
+
 }  // namespace qlx_platform

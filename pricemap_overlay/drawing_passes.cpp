@@ -16,6 +16,24 @@ std::int64_t bar_time(host::StudyInterface& sc, std::int32_t bar) {
   return host::element(sc.bar_datetimes, bar);
 }
 
+// The periods of the two passes, and which of them carry price labels: with
+// "Show Price Labels" at "All" every period, at "Current Session" the period
+// that reaches the last bar (or the single pass's one), at "Disabled" none.
+PeriodSpan earlier_period(std::int32_t first_bar, std::int32_t last_bar,
+                          std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels == kPriceLabelsAll};
+}
+
+PeriodSpan last_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, true, price_labels != kPriceLabelsDisabled};
+}
+
+// The single-period pass draws no "last period" of the per-period pass: its
+// labels stand right of the last bar by the latest-map mode instead.
+PeriodSpan single_period(std::int32_t first_bar, std::int32_t last_bar, std::int32_t price_labels) {
+  return PeriodSpan{first_bar, last_bar, false, price_labels != kPriceLabelsDisabled};
+}
+
 void draw_period(const DrawingContext& context, const StudyState& state, std::int32_t day,
                  const PeriodSpan& span) {
   PriceMapRecord record = copy_record(state, day);
@@ -28,9 +46,8 @@ void delete_drawing(host::StudyInterface& sc, std::int32_t identifier) {
 
 // An update request: identifier and add mode, all else unset. The chart
 // number stays at its initial value; the host applies it to the study's chart.
-host::DrawingRecord update_request(std::int32_t identifier) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest update_request(std::int32_t identifier) {
+  host::DrawingRequest r;
   r.identifier = identifier;
   r.add_mode = host::kAddOrUpdate;
   return r;
@@ -38,10 +55,9 @@ host::DrawingRecord update_request(std::int32_t identifier) {
 
 void extend_to(host::StudyInterface& sc, std::int32_t identifier, std::int32_t last_bar) {
   if (identifier == 0) return;
-  host::DrawingRecord r = update_request(identifier);
+  host::DrawingRequest r = update_request(identifier);
   r.end_bar = last_bar;
   sc.use_drawing(&sc, &r);
-  host::release(r);
 }
 
 }  // namespace
@@ -53,14 +69,7 @@ void redraw_all_levels(host::StudyInterface& sc) {
 
   for (const auto& [day, levels] : drawn.by_day) {
     for (const DrawnLevel& level : levels) {
-      delete_drawing(sc, level.line_id);
-      delete_drawing(sc, level.label_id);
-      delete_drawing(sc, level.var_up_id);
-      delete_drawing(sc, level.var_down_id);
-      delete_drawing(sc, level.msd_up_id);
-      delete_drawing(sc, level.msd_down_id);
-      delete_drawing(sc, level.ad_up_id);
-      delete_drawing(sc, level.ad_down_id);
+      for (const DrawingOf drawing : kDeleteOrder) delete_drawing(sc, level.*drawing);
     }
   }
   drawn.by_day.clear();
@@ -98,14 +107,13 @@ void draw_every_period(const DrawingContext& context, const StudyState& state) {
     const std::int32_t day = day_for(lookup, bar_time(sc, i));
     if (day == current) continue;
     if (start != -1 && state.records.count(current) != 0) {
-      draw_period(context, state, current, {start, i - 1, false, price_labels == kPriceLabelsAll});
+      draw_period(context, state, current, earlier_period(start, i - 1, price_labels));
     }
     current = day;
     start = i;
   }
   if (start > 0 && state.records.count(current) != 0) {
-    draw_period(context, state, current,
-                {start, n - 1, true, price_labels != kPriceLabelsDisabled});
+    draw_period(context, state, current, last_period(start, n - 1, price_labels));
   }
   drawn.last_day = current;
 }
@@ -123,7 +131,7 @@ void draw_one_period(const DrawingContext& context, const StudyState& state,
   const std::int32_t first_bar = sc.bar_index_at(&sc, sc.chart_number, lookup_time);
   if (day > 0 && state.records.count(day) != 0) {
     draw_period(context, state, day,
-                {first_bar, n - 1, false, context.settings.price_labels != kPriceLabelsDisabled});
+                single_period(first_bar, n - 1, context.settings.price_labels));
   }
   context.drawn.last_day = day;
 }
@@ -139,21 +147,15 @@ void extend_last_period(const DrawingContext& context) {
     // Right-hand labels follow the newest bar through their anchor; left-hand
     // labels sit on the period's first bar and stay.
     if (level.label_id != 0 && drawn.label_side == kLabelsRight) {
-      host::DrawingRecord r = update_request(level.label_id);
+      host::DrawingRequest r = update_request(level.label_id);
       r.begin_datetime = right_label_anchor(context.settings.label_offset);
       if (!level.label_text.empty()) {
         host::assign(r.text, level.label_text.c_str(), level.label_text.size());
       }
       sc.use_drawing(&sc, &r);
-      host::release(r);
     }
 
-    extend_to(sc, level.var_up_id, last_bar);
-    extend_to(sc, level.var_down_id, last_bar);
-    extend_to(sc, level.ad_up_id, last_bar);
-    extend_to(sc, level.ad_down_id, last_bar);
-    extend_to(sc, level.msd_up_id, last_bar);
-    extend_to(sc, level.msd_down_id, last_bar);
+    for (const DrawingOf drawing : kOffsetDrawings) extend_to(sc, level.*drawing, last_bar);
   }
 }
 

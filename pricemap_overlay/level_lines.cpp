@@ -12,6 +12,10 @@ namespace pricemap {
 namespace {
 
 constexpr std::int32_t kLabelFontSize = 12;
+// "Ariel", spelled so, is the face every label request carries, letter for
+// letter: the host picks the nearest face it has (studyhost's font lookup
+// does), and "correcting" it to Arial would change every label the study
+// sends.
 constexpr const char* kLabelFontFace = "Ariel";
 constexpr std::int32_t kBandTransparency = 75;
 constexpr std::uint16_t kOffsetLineWidth = 1;
@@ -59,19 +63,16 @@ bool is_visible(const LevelLabel& label, const DisplaySettings& s) {
 }
 
 // Sends one request and gives back the identifier the host wrote into it.
-std::int32_t submit(host::StudyInterface& sc, host::DrawingRecord& request) {
+std::int32_t submit(host::StudyInterface& sc, host::DrawingRequest& request) {
   sc.use_drawing(&sc, &request);
-  const std::int32_t id = request.identifier;
-  host::release(request);
-  return id;
+  return request.identifier;
 }
 
 // What every line and band of one period shares: chart, kind, the bars it
 // spans, colour and add mode.
-host::DrawingRecord spanning_request(const DrawingContext& c, const PeriodSpan& span,
-                                     host::DrawingKind kind, std::uint32_t color) {
-  host::DrawingRecord r;
-  host::init(r);
+host::DrawingRequest spanning_request(const DrawingContext& c, const PeriodSpan& span,
+                                      host::DrawingKind kind, std::uint32_t color) {
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = kind;
   r.begin_bar = span.first_bar;
@@ -87,7 +88,7 @@ std::int32_t draw_line(const DrawingContext& c, const PeriodSpan& span, float pr
   // level or multiplier past the float range, or an offset that overflows
   // it); such a drawing is not made and its identifier stays 0.
   if (!std::isfinite(price)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingLine, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingLine, color);
   r.begin_price = price;
   r.end_price = price;
   // The record holds 16-bit width and style: the low bits of the settings.
@@ -104,7 +105,7 @@ std::int32_t draw_offset_line(const DrawingContext& c, const PeriodSpan& span, f
 std::int32_t draw_band(const DrawingContext& c, const PeriodSpan& span, float from, float to,
                        std::uint32_t color) {
   if (!std::isfinite(from) || !std::isfinite(to)) return 0;
-  host::DrawingRecord r = spanning_request(c, span, host::kDrawingBand, color);
+  host::DrawingRequest r = spanning_request(c, span, host::kDrawingBand, color);
   r.begin_price = from;
   r.end_price = to;
   r.second_color = color;
@@ -118,8 +119,7 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
                         std::uint32_t color, const std::string& text) {
   if (!std::isfinite(price)) return 0;
   const DisplaySettings& s = c.settings;
-  host::DrawingRecord r;
-  host::init(r);
+  host::DrawingRequest r;
   r.chart_number = c.sc.chart_number;
   r.kind = host::kDrawingText;
   r.begin_price = price;
@@ -149,9 +149,8 @@ std::int32_t draw_label(const DrawingContext& c, const PeriodSpan& span, float p
 }
 
 std::string label_text(host::StudyInterface& sc, float price, const std::string& level_text) {
-  host::HostString value = sc.format_value(&sc, static_cast<double>(price), sc.value_format);
+  const host::OwnedString value(sc.format_value(&sc, static_cast<double>(price), sc.value_format));
   std::string text = host::text_of(value);
-  host::release(value);
   text += ' ';
   text += level_text;
   return text;
@@ -160,21 +159,27 @@ std::string label_text(host::StudyInterface& sc, float price, const std::string&
 }  // namespace
 
 double drawn_price(float price, float multiplier, float price_increment) {
-  const double v = static_cast<double>(multiplier * price);
-  const double t = static_cast<double>(price_increment);
-  if (t == 0.0 || !std::isfinite(t)) return v;
+  // The product is a float one, as the level and the multiplier are floats;
+  // only the rounding below is done in double.
+  const double value = static_cast<double>(multiplier * price);
+  const double increment = static_cast<double>(price_increment);
+  if (increment == 0.0 || !std::isfinite(increment)) return value;
   // The count of whole increments is taken in 32 bits; a price that many
   // increments away (or not a number at all) keeps its unrounded value.
-  const double count = v / t;
-  if (!(count > -2147483649.0 && count < 2147483648.0)) return v;
-  const double b = static_cast<double>(static_cast<std::int32_t>(count)) * t;
-  const double r = v - b;
-  const double d = t * 0.5 - std::fabs(r);
-  if (t * 0.001 >= d) {
-    if (v > 0.0) return b + t;
-    if (v < 0.0) return b - t;
+  const double count = value / increment;
+  if (!(count > -2147483649.0 && count < 2147483648.0)) return value;
+  const double toward_zero = static_cast<double>(static_cast<std::int32_t>(count)) * increment;
+  const double remainder = value - toward_zero;
+  // Half an increment or more rounds away from zero, and so does a remainder
+  // short of the half by at most a thousandth of an increment: a level that
+  // reads as a half-tick in decimal lands a hair below it in binary, and
+  // still rounds the way it reads.
+  const double short_of_half = increment * 0.5 - std::fabs(remainder);
+  if (increment * 0.001 >= short_of_half) {
+    if (value > 0.0) return toward_zero + increment;
+    if (value < 0.0) return toward_zero - increment;
   }
-  return b;
+  return toward_zero;
 }
 
 std::int64_t right_label_anchor(std::int32_t label_offset) {

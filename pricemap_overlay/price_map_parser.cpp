@@ -41,11 +41,10 @@ std::int32_t read_records(const nlohmann::json& data, RecordsMap& records) {
 }
 
 void set_price_map_date(StudyState& state, host::StudyInterface& sc, std::int32_t latest) {
-  host::HostString date = sc.format_datetime(
-      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd);
+  const host::OwnedString date(sc.format_datetime(
+      &sc, static_cast<std::int64_t>(latest) * host::kMicrosPerDay, host::kDateFormatYmd));
   state.error_showing = false;
   host::format(state.status_text, "Price Map Date: %s", host::text_of(date));
-  host::release(date);
 }
 
 }  // namespace
@@ -74,15 +73,10 @@ void parse_price_map(StudyState& state, host::StudyInterface& sc, const char* co
         latest = read_records(*data, state.records);
       }
     }
-  } catch (const nlohmann::json::exception&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
-  } catch (const levelclient::RecordError&) {
-    set_status(state, true, levelclient::kErrorParsing);
-    return;
   } catch (const std::exception&) {
-    // Running out of memory on a huge response ends this download like any
-    // unreadable body, rather than leaving it pending and reparsed each call.
+    // A body that is not JSON, a record whose members cannot be read, or no
+    // memory for a huge response: each ends this download as an unreadable
+    // body, rather than leaving it pending and reparsed on every call.
     set_status(state, true, levelclient::kErrorParsing);
     return;
   }

@@ -105,7 +105,6 @@ void create_study_state(host::StudyInterface& sc) {
 void destroy_study_state(host::StudyInterface& sc) {
   if (StudyState* state = study_state(sc)) {
     state->drawn = DrawnLevelMap{};
-    host::release(state->status_text);
     state->records.clear();
     delete state;
   }

@@ -33,7 +33,7 @@ struct StudyState {
   // The status shows an error, or nothing has been downloaded yet: no level
   // is drawn and no value written.
   bool error_showing = true;
-  host::HostString status_text = host::make_host_string();
+  host::OwnedString status_text;
   DrawnLevelMap drawn;
   DisplaySettings settings;
   // What the records map was read for; none after a failed read, whose

@@ -3,8 +3,8 @@
 
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
-#include "levelclient/request_cycle.h"
 #include "timeframe_structure/period_levels.h"
+#include "timeframe_structure/request_cycle.h"
 #include "timeframe_structure/session_start.h"
 #include "timeframe_structure/study_declaration.h"
 #include "timeframe_structure/timeframe_block.h"
@@ -12,7 +12,11 @@
 namespace timeframe {
 namespace {
 
-// Written into the record's entry marker at the start of every call.
+// The study's mark in the record's entry marker, written first on every call
+// so that a host that reads the field sees the study was entered even on a
+// call that ends early (a skipped chart, no memory). What the value means is
+// the host's; neither studyhost nor the platform bridge reads it. 4 marks this
+// study's calls, and a test holds it there so that it does not drift.
 constexpr std::int32_t kEntryMarker = 4;
 
 std::int32_t& persistent_int(host::StudyInterface& sc, std::int32_t key) {
@@ -23,8 +27,8 @@ host::InputSlot& input_at(host::StudyInterface& sc, std::int32_t number) {
   return host::element(sc.inputs, number);
 }
 
-levelclient::QueryInputs query_inputs(host::StudyInterface& sc) {
-  return levelclient::QueryInputs{
+QueryInputs query_inputs(host::StudyInterface& sc) {
+  return QueryInputs{
       levelclient::asset_class_text(input_at(sc, input::kAssetClass)),
       levelclient::request_text(input_at(sc, input::kSymbol)),
       levelclient::request_text(input_at(sc, input::kApiKey)),
@@ -62,13 +66,12 @@ void run_call(host::StudyInterface& sc) {
   if (sc.full_recalculation != 0) restart_download_cycle(sc, *block, request_state, status_id);
 
   std::int32_t start_bar = sc.first_bar_to_update;
-  const levelclient::PeriodStore store = [block](std::int32_t timeframe,
-                                                 const levelclient::PeriodValues& values) {
+  const PeriodStore store = [block](std::int32_t timeframe,
+                                    const levelclient::PeriodValues& values) {
     store_period(block->periods, timeframe, values.date, values.high, values.low, values.close);
   };
   // A newly read body changes levels on any bar, so every bar is rewritten.
-  if (levelclient::handle_request_cycle(sc, block->cycle, request_state, status_id,
-                                        query_inputs(sc), store))
+  if (handle_request_cycle(sc, block->cycle, request_state, status_id, query_inputs(sc), store))
     start_bar = 0;
 
   const bool crypto = host::yes_no_value(input_at(sc, input::kIsCrypto));

@@ -35,7 +35,7 @@ void restart_download_cycle(host::StudyInterface& sc, TimeframeBlock& block,
   }
   status_id = 0;
   clear_periods(block.periods);
-  levelclient::restart_cycle(block.cycle, request_state, enabled_codes);
+  restart_cycle(block.cycle, request_state, enabled_codes);
 }
 
 }  // namespace timeframe

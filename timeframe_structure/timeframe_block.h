@@ -7,14 +7,14 @@
 
 #include "host/study_interface.h"
 #include "levelclient/level_request.h"
-#include "levelclient/request_cycle.h"
 #include "timeframe_structure/period_levels.h"
+#include "timeframe_structure/request_cycle.h"
 
 namespace timeframe {
 
 struct TimeframeBlock {
   PeriodRecords periods{};
-  levelclient::RequestCycle cycle;  // pending timeframe queue and current timeframe
+  RequestCycle cycle;  // pending timeframe queue and current timeframe
 };
 
 // Persistent slots of the study instance.

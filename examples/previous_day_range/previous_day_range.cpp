@@ -59,8 +59,7 @@ void declare(host::StudyInterface& sc) {
 // the message log.
 void show_text(host::StudyInterface& sc, const char* text, bool is_error) {
   std::int32_t& id = *sc.persistent_int(&sc, kTextId);
-  host::DrawingRecord record;
-  host::init(record);
+  host::DrawingRequest record;
   record.identifier = id != 0 ? id : host::kNewDrawing;
   record.kind = host::kDrawingText;
   record.relative_vertical = 1;                 // the position is in percent of the chart:
@@ -71,7 +70,6 @@ void show_text(host::StudyInterface& sc, const char* text, bool is_error) {
   host::assign(record.text, text);
   sc.use_drawing(&sc, &record);
   id = record.identifier;
-  host::release(record);
   if (is_error) sc.add_log(&sc, text, 0);
 }
 
@@ -106,12 +104,11 @@ bool read_response(host::StudyInterface& sc, const char* body, Range& range) {
     return false;
   }
   range = latest;
-  host::HostString high = sc.format_value(&sc, range.high, sc.value_format);
-  host::HostString low = sc.format_value(&sc, range.low, sc.value_format);
-  host::HostString text = host::make_host_string();
+  const host::OwnedString high(sc.format_value(&sc, range.high, sc.value_format));
+  const host::OwnedString low(sc.format_value(&sc, range.low, sc.value_format));
+  host::OwnedString text;
   host::format(text, "Previous day: high %s  low %s", host::text_of(high), host::text_of(low));
   show_text(sc, range.date != 0 ? host::text_of(text) : "Previous day: no record", false);
-  for (host::HostString* s : {&high, &low, &text}) host::release(*s);
   return true;
 }
 

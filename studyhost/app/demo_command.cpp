@@ -8,16 +8,16 @@
 #include <utility>
 #include <vector>
 
-#include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
-#include "studyhost/app/download_wait.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/app/service_connection.h"
-#include "studyhost/app/study_report.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/runtime/chart_picture.h"
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/library_loader.h"
+#include "studyhost/session/bars_csv.h"
+#include "studyhost/session/download_wait.h"
+#include "studyhost/session/input_assign.h"
+#include "studyhost/session/study_report.h"
 
 #ifndef QLX_SOURCE_DATA_DIR
 #define QLX_SOURCE_DATA_DIR ""
@@ -90,7 +90,7 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
 
   std::vector<Bar> bars;
   std::string error;
-  if (!load_bars_csv((data / kDemoBars).string(), bars, error)) return failed(err, error);
+  if (!session::load_bars_csv((data / kDemoBars).string(), bars, error)) return failed(err, error);
   if (pricemap_path.empty() || timeframe_path.empty()) {
     return failed(err,
                   "the study libraries were not built with this command; give them with "
@@ -127,7 +127,7 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
        {{"Show Price Labels", "All"}},
        {{kPeriodModeInput, kPerPeriodMode}}},
   };
-  const bool progress = stderr_is_terminal();
+  const bool progress = session::stderr_is_terminal();
   int status = 0;
   for (const DemoChart& chart : charts) {
     Host host(service.transport());
@@ -139,13 +139,13 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
           {"Asset Class", kDemoAssetClass}, {"Symbol", kDemoSymbol}, {"API Key", kDemoApiKey}};
       inputs.insert(inputs.end(), chart.extra_inputs.begin(), chart.extra_inputs.end());
       for (const auto& [name, value] : inputs) {
-        if (!assign_input(study, name, value, error)) return failed(err, error);
+        if (!session::assign_input(study, name, value, error)) return failed(err, error);
       }
       studies.push_back(&study);
     }
     auto recalculate = [&] {
       host.full_recalculation();
-      if (wait_for_downloads(host, options.download_wait, err, progress)) return true;
+      if (session::wait_for_downloads(host, options.download_wait, err, progress)) return true;
       failed(err, chart.file_stem + ": downloads still running after the wait");
       status = 1;
       return false;
@@ -153,7 +153,8 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
     if (recalculate() && !chart.outside_inputs.empty()) {
       for (StudyInstance* study : studies) {
         for (const auto& [number, value] : chart.outside_inputs) {
-          if (!assign_input_number(*study, number, value, error)) return failed(err, error);
+          if (!session::assign_input_number(*study, number, value, error))
+            return failed(err, error);
         }
       }
       recalculate();
@@ -169,7 +170,7 @@ int demo_command(const DemoOptions& options, std::ostream& out, std::ostream& er
         !render_svg(picture, render, svg.string(), error)) {
       return failed(err, error);
     }
-    for (const StudyInstance* study : studies) print_study_report(out, host, *study);
+    for (const StudyInstance* study : studies) session::print_study_report(out, host, *study);
     out << "  chart: " << png.string() << "\n         " << svg.string() << "\n\n";
   }
   return status;

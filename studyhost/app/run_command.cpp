@@ -5,13 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
-#include "studyhost/app/download_wait.h"
-#include "studyhost/app/dump_json.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/app/service_connection.h"
-#include "studyhost/app/study_report.h"
 #include "studyhost/app/trace_log.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/runtime/chart_picture.h"
@@ -19,6 +14,11 @@
 #include "studyhost/runtime/library_loader.h"
 #include "studyhost/runtime/redact.h"
 #include "studyhost/runtime/value_text.h"
+#include "studyhost/session/bars_csv.h"
+#include "studyhost/session/download_wait.h"
+#include "studyhost/session/dump_json.h"
+#include "studyhost/session/input_assign.h"
+#include "studyhost/session/study_report.h"
 
 namespace studyhost::app {
 namespace {
@@ -64,7 +64,8 @@ bool report_unfinished_requests(Host& host, const std::string& still_running, st
     HttpSlot& http = study->http();
     if (!http.pending()) continue;
     report(err,
-           study_display_name(*study) + ": request " + redact_url(http.pending_url()) + " " +
+           session::study_display_name(*study) + ": request " + redact_url(http.pending_url()) +
+               " " +
                (http.completed() ? "answered but never delivered to the study" : still_running));
     any = true;
   }
@@ -94,7 +95,7 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
   }
   std::vector<Bar> bars;
   std::string error;
-  if (!load_bars_csv(options.bars, bars, error)) return failed(err, error);
+  if (!session::load_bars_csv(options.bars, bars, error)) return failed(err, error);
   // The chart shows the bars in its own time zone, as the platform shows a
   // chart's data: each bar's time moves by the offset. A price map dated D
   // applies from midnight of D in that time.
@@ -114,7 +115,7 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
   TraceLog trace;
   if (!options.trace.empty() && !trace.open(options.trace, error)) return failed(err, error);
 
-  const bool progress = stderr_is_terminal();
+  const bool progress = session::stderr_is_terminal();
   int status = 0;
   {
     auto host = std::make_unique<Host>(service.transport());
@@ -137,23 +138,23 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     std::vector<std::pair<std::int32_t, std::string>> numbered;
     for (const std::string& assignment : options.inputs) {
       std::string name, value;
-      if (!split_assignment(assignment, name, value)) {
+      if (!session::split_assignment(assignment, name, value)) {
         return failed(err, "--input takes NAME=VALUE or NUMBER=VALUE, not \"" + assignment + "\"");
       }
       std::int32_t number = 0;
-      if (input_number(name, number)) {
-        if (!input_number_declared(study, number, error)) return failed(err, error);
+      if (session::input_number(name, number)) {
+        if (!session::input_number_declared(study, number, error)) return failed(err, error);
         numbered.emplace_back(number, std::move(value));
         continue;
       }
-      if (!assign_input(study, name, value, error)) return failed(err, error);
+      if (!session::assign_input(study, name, value, error)) return failed(err, error);
     }
 
     // A run whose study still waits for a response has not shown what the
     // study does: that is a failure, named by study and URL.
     bool unfinished_reported = false;
     auto settle = [&] {
-      if (wait_for_downloads(*host, options.download_wait, err, progress)) return true;
+      if (session::wait_for_downloads(*host, options.download_wait, err, progress)) return true;
       const std::string waited =
           "still running after " +
           std::to_string(
@@ -170,7 +171,7 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
     bool settled = settle();
     if (settled && !numbered.empty()) {
       for (const auto& [number, value] : numbered) {
-        if (!assign_input_number(study, number, value, error)) return failed(err, error);
+        if (!session::assign_input_number(study, number, value, error)) return failed(err, error);
       }
       host->full_recalculation();
       settled = settle();
@@ -194,7 +195,8 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
 
     // Written even after a time-out: what the host holds then is what
     // explains it.
-    if (!options.dump.empty() && !write_json_file(options.dump, dump_study(*host, study), error)) {
+    if (!options.dump.empty() &&
+        !session::write_json_file(options.dump, session::dump_study(*host, study), error)) {
       report(err, error);
       status = 1;
     }
@@ -213,7 +215,7 @@ int run_command(const RunOptions& options, std::ostream& out, std::ostream& err)
         status = 1;
       }
     }
-    if (!options.quiet) print_study_report(out, *host, study);
+    if (!options.quiet) session::print_study_report(out, *host, study);
   }
   if (!trace.close(error)) {
     report(err, error);

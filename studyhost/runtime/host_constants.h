@@ -9,6 +9,7 @@
 #include "host/drawing_record.h"
 #include "host/secret_text.h"
 #include "host/study_interface.h"
+#include "host/study_record.h"
 #include "host/transfer_failure.h"
 
 namespace studyhost {
@@ -16,17 +17,10 @@ namespace studyhost {
 // Libraries built for any other interface version are refused.
 inline constexpr std::int32_t kSupportedInterfaceVersion = host::kInterfaceVersion;
 
-// Study function names tried when the caller does not name one.
-inline constexpr const char* kKnownStudyFunctions[] = {
-    "scsf_qlx_pricemap_overlay",
-    "scsf_qlx_timeframe_structure",
-    "scsf_qlx_test_study",
-};
-
 // Slots per study instance. Reading a slot the study never declared gives a
 // zero-kind slot rather than the last declared one.
-inline constexpr std::int32_t kInputSlots = 64;
-inline constexpr std::int32_t kSubgraphSlots = 64;
+inline constexpr std::int32_t kInputSlots = host::kInputSlots;
+inline constexpr std::int32_t kSubgraphSlots = host::kSubgraphSlots;
 
 // Chart settings until a caller changes them.
 inline constexpr std::int32_t kDefaultChartNumber = 1;

@@ -1,12 +1,10 @@
 #include "studyhost/runtime/library_loader.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <string_view>
 #include <system_error>
-#include <vector>
+#include <utility>
 
 #include "studyhost/runtime/host_constants.h"
 
@@ -88,23 +86,19 @@ std::string function_of_file_name(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
-                                                 const std::string& study_function,
-                                                 std::string* error) {
+LoadResult StudyLibrary::open(const std::string& path, const std::string& study_function) {
+  auto failed = [&](LoadFailure failure, const std::string& why) {
+    return LoadResult{nullptr, failure, path + ": " + why};
+  };
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
-    set_error(error, path + ": no such file");
-    return nullptr;
-  }
+  if (!std::filesystem::exists(path, ec)) return failed(LoadFailure::kNoFile, "no such file");
   if (std::filesystem::is_directory(path, ec)) {
-    set_error(error, path + ": not a shared library (a directory)");
-    return nullptr;
+    return failed(LoadFailure::kNotALibrary, "not a shared library (a directory)");
   }
   std::string why;
   void* handle = open_library(path, &why);
   if (handle == nullptr) {
-    set_error(error, path + ": not a shared library (" + why + ")");
-    return nullptr;
+    return failed(LoadFailure::kNotALibrary, "not a shared library (" + why + ")");
   }
   std::unique_ptr<StudyLibrary> library(new StudyLibrary());
   library->handle_ = handle;
@@ -112,52 +106,44 @@ std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
 
   const auto version = find_export<DllVersionFunction>(handle, "scdll_DLLVersion");
   if (version == nullptr) {
-    set_error(error, path + ": missing export scdll_DLLVersion");
-    return nullptr;
+    return failed(LoadFailure::kMissingEntryPoint, "missing export scdll_DLLVersion");
   }
   library->version_ = version();
   if (library->version_ != kSupportedInterfaceVersion) {
-    set_error(error, path + ": interface version " + std::to_string(library->version_) +
-                         ", expected " + std::to_string(kSupportedInterfaceVersion));
-    return nullptr;
+    return failed(LoadFailure::kWrongVersion,
+                  "interface version " + std::to_string(library->version_) + ", expected " +
+                      std::to_string(kSupportedInterfaceVersion));
   }
   const auto name = find_export<DllNameFunction>(handle, "scdll_DLLName");
   if (name == nullptr) {
-    set_error(error, path + ": missing export scdll_DLLName");
-    return nullptr;
+    return failed(LoadFailure::kMissingEntryPoint, "missing export scdll_DLLName");
   }
   const char* name_text = name();
   library->name_ = name_text != nullptr ? name_text : "";
 
   library->function_ = find_export<StudyFunction>(handle, study_function);
   if (library->function_ == nullptr) {
-    set_error(error, path + ": missing export " + study_function);
-    return nullptr;
+    return failed(LoadFailure::kMissingStudyFunction, "missing export " + study_function);
   }
   library->function_name_ = study_function;
-  return library;
+  return LoadResult{std::move(library), LoadFailure::kNone, {}};
+}
+
+std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path,
+                                                 const std::string& study_function,
+                                                 std::string* error) {
+  LoadResult result = open(path, study_function);
+  if (result.library == nullptr) set_error(error, result.error);
+  return std::move(result.library);
 }
 
 std::unique_ptr<StudyLibrary> StudyLibrary::load(const std::string& path, std::string* error) {
-  std::vector<std::string> functions(std::begin(kKnownStudyFunctions),
-                                     std::end(kKnownStudyFunctions));
-  const std::string named = function_of_file_name(path);
-  if (std::find(functions.begin(), functions.end(), named) == functions.end()) {
-    functions.push_back(named);
+  LoadResult result = open(path, function_of_file_name(path));
+  if (result.failure == LoadFailure::kMissingStudyFunction) {
+    result.error += " (the study function its file name gives)";
   }
-  for (const std::string& function : functions) {
-    std::string attempt;
-    auto library = load(path, function, &attempt);
-    if (library != nullptr) return library;
-    // Only a missing study function is worth trying the next name for.
-    if (attempt.find(": missing export scsf_") == std::string::npos) {
-      set_error(error, attempt);
-      return nullptr;
-    }
-  }
-  set_error(error, path + ": missing export scsf_ (none of the known study functions, nor " +
-                       named + " after the file name)");
-  return nullptr;
+  if (result.library == nullptr) set_error(error, result.error);
+  return std::move(result.library);
 }
 
 std::unique_ptr<StudyLibrary> StudyLibrary::in_process(StudyFunction function,

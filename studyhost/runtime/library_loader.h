@@ -8,14 +8,33 @@
 
 namespace studyhost {
 
+class StudyLibrary;
+
+// Why a library was not loaded.
+enum class LoadFailure {
+  kNone,
+  kNoFile,                // nothing at the path
+  kNotALibrary,           // a directory, or a file the system cannot load
+  kMissingEntryPoint,     // no scdll_DLLVersion or scdll_DLLName
+  kWrongVersion,          // built for another interface version
+  kMissingStudyFunction,  // the scsf_ function asked for is not exported
+};
+
+struct LoadResult {
+  std::unique_ptr<StudyLibrary> library;  // null unless loaded
+  LoadFailure failure = LoadFailure::kNone;
+  std::string error;  // one line naming the file; empty when loaded
+};
+
 class StudyLibrary {
  public:
   // Loads the library at `path` and looks up `study_function` (an scsf_ name).
-  // On failure returns null and sets *error to one line naming the file.
+  static LoadResult open(const std::string& path, const std::string& study_function);
+  // As open(), with null on failure and *error set to the one line.
   static std::unique_ptr<StudyLibrary> load(const std::string& path,
                                             const std::string& study_function, std::string* error);
-  // As above, trying the study function names this host knows, then the one
-  // the file name gives: scsf_ and the name without extension and _64.
+  // As above, with the study function the file name gives: scsf_ and the name
+  // without its extension and its _64 ending.
   static std::unique_ptr<StudyLibrary> load(const std::string& path, std::string* error);
 
   // A study function linked into this program, as if loaded from a library

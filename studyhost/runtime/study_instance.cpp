@@ -31,16 +31,16 @@ void store_number(host::InputSlot& slot, double value) {
 }  // namespace
 
 void StudyInstance::fill_values(void* argument) {
-  auto* handle = static_cast<SlotHandle*>(argument);
-  if (handle != nullptr && handle->instance != nullptr)
-    handle->instance->fill_subgraph(handle->index);
+  auto* handle = static_cast<host::SlotHandle*>(argument);
+  if (handle != nullptr && handle->owner != nullptr)
+    static_cast<StudyInstance*>(handle->owner)->fill_subgraph(handle->index);
 }
 
 void StudyInstance::take_list_entries(void* argument, const char* entries) {
-  auto* handle = static_cast<SlotHandle*>(argument);
-  if (handle == nullptr || handle->instance == nullptr) return;
+  auto* handle = static_cast<host::SlotHandle*>(argument);
+  if (handle == nullptr || handle->owner == nullptr) return;
   try {
-    handle->instance->store_list_entries(handle->index, entries);
+    static_cast<StudyInstance*>(handle->owner)->store_list_entries(handle->index, entries);
   } catch (...) {
     // Out of memory: the input keeps the entries it had.
   }
@@ -48,42 +48,16 @@ void StudyInstance::take_list_entries(void* argument, const char* entries) {
 
 StudyInstance::StudyInstance(Host& host, const StudyLibrary& library, std::int32_t id,
                              Transport& transport)
-    : host_(host), library_(library), id_(id), http_(transport) {
-  record_.host_context = this;
-  record_.study_name = host::make_host_string();
-  record_.second_display_text = host::make_host_string();
-  for (std::int32_t i = 0; i < kInputSlots; ++i) {
-    input_handles_[static_cast<std::size_t>(i)] = SlotHandle{this, i};
-    host::InputSlot& slot = inputs_[static_cast<std::size_t>(i)];
-    slot.name = host::make_host_string();
-    slot.list_entries = &take_list_entries;
-    slot.list_handle = &input_handles_[static_cast<std::size_t>(i)];
-  }
-  for (std::int32_t i = 0; i < kSubgraphSlots; ++i) {
-    subgraph_handles_[static_cast<std::size_t>(i)] = SlotHandle{this, i};
-    host::SubgraphSlot& slot = subgraphs_[static_cast<std::size_t>(i)];
-    slot.name = host::make_host_string();
-    slot.short_label = host::make_host_string();
-  }
-  record_.inputs.fallback.name = host::make_host_string();
-  record_.subgraphs.fallback.name = host::make_host_string();
-  record_.subgraphs.fallback.short_label = host::make_host_string();
-  install_operations(record_);
+    : host_(host),
+      library_(library),
+      id_(id),
+      slots_(this, &take_list_entries, &fill_values),
+      http_(transport) {
+  install_operations(slots_.record());
   prepare_call(0, nullptr);
 }
 
-StudyInstance::~StudyInstance() {
-  host::release(record_.study_name);
-  host::release(record_.second_display_text);
-  auto release_subgraph = [](host::SubgraphSlot& slot) {
-    host::release(slot.name);
-    host::release(slot.short_label);
-  };
-  for (auto& slot : inputs_) host::release(slot);
-  for (auto& slot : subgraphs_) release_subgraph(slot);
-  host::release(record_.inputs.fallback);
-  release_subgraph(record_.subgraphs.fallback);
-}
+StudyInstance::~StudyInstance() = default;
 
 void StudyInstance::check_input(std::int32_t index) const {
   if (index < 0 || index >= kInputSlots) throw std::out_of_range("input index");
@@ -95,12 +69,12 @@ void StudyInstance::check_subgraph(std::int32_t index) const {
 
 host::InputSlot& StudyInstance::input(std::int32_t index) {
   check_input(index);
-  return inputs_[static_cast<std::size_t>(index)];
+  return slots_.inputs()[static_cast<std::size_t>(index)];
 }
 
 const host::InputSlot& StudyInstance::input(std::int32_t index) const {
   check_input(index);
-  return inputs_[static_cast<std::size_t>(index)];
+  return slots_.inputs()[static_cast<std::size_t>(index)];
 }
 
 void StudyInstance::set_input_int(std::int32_t index, std::int32_t value) {
@@ -156,7 +130,7 @@ const std::vector<std::string>& StudyInstance::list_entries(std::int32_t index) 
 
 host::SubgraphSlot& StudyInstance::subgraph(std::int32_t index) {
   check_subgraph(index);
-  return subgraphs_[static_cast<std::size_t>(index)];
+  return slots_.subgraphs()[static_cast<std::size_t>(index)];
 }
 
 const std::vector<float>& StudyInstance::subgraph_values(std::int32_t index) const {
@@ -171,16 +145,18 @@ void StudyInstance::clear_values() {
 bool StudyInstance::subgraph_listed(std::int32_t index) const {
   check_subgraph(index);
   const auto i = static_cast<std::size_t>(index);
-  return !host::is_empty(subgraphs_[i].name) || !host::is_empty(subgraphs_[i].short_label) ||
-         values_filled_[i];
+  const host::SubgraphSlot& slot = slots_.subgraphs()[i];
+  return !host::is_empty(slot.name) || !host::is_empty(slot.short_label) || values_filled_[i];
 }
 
 bool StudyInstance::declared_anything() const {
-  if (!host::is_empty(record_.study_name)) return true;
-  const bool any_input = std::any_of(inputs_.begin(), inputs_.end(),
+  if (!host::is_empty(record().study_name)) return true;
+  const auto& inputs = slots_.inputs();
+  const auto& subgraphs = slots_.subgraphs();
+  const bool any_input = std::any_of(inputs.begin(), inputs.end(),
                                      [](const host::InputSlot& slot) { return slot.kind != 0; });
   const bool any_subgraph =
-      std::any_of(subgraphs_.begin(), subgraphs_.end(),
+      std::any_of(subgraphs.begin(), subgraphs.end(),
                   [](const host::SubgraphSlot& slot) { return !host::is_empty(slot.name); });
   return any_input || any_subgraph;
 }
@@ -201,26 +177,19 @@ void StudyInstance::prepare_call(std::int32_t bar_count, std::int64_t* bar_datet
   bar_count_ = std::max(bar_count, 0);
   // The study may have written anywhere in its record; the host's own parts
   // are put back before every call.
-  install_operations(record_);
-  record_.host_context = this;
-  record_.bar_count = bar_count_;
-  record_.bar_datetimes = host::HostArray<std::int64_t>{bar_count_ > 0 ? bar_datetimes : nullptr,
-                                                        nullptr, nullptr, bar_count_, 0};
-  record_.inputs.elements = inputs_.data();
-  record_.inputs.fill = nullptr;
-  record_.inputs.fill_argument = nullptr;
-  record_.inputs.count = kInputSlots;
-  record_.subgraphs.elements = subgraphs_.data();
-  record_.subgraphs.fill = nullptr;
-  record_.subgraphs.fill_argument = nullptr;
-  record_.subgraphs.count = kSubgraphSlots;
+  host::StudyInterface& r = slots_.record();
+  install_operations(r);
+  r.host_context = this;
+  r.bar_count = bar_count_;
+  r.bar_datetimes = host::HostArray<std::int64_t>{bar_count_ > 0 ? bar_datetimes : nullptr, nullptr,
+                                                  nullptr, bar_count_, 0};
+  slots_.attach_slots();
   // This runs before every call, once per bar in a full recalculation, so
   // it only puts fields back and sizes a value array only when the bar count
   // moved.
-  for (std::size_t s = 0; s < subgraphs_.size(); ++s) {
-    host::HostArray<float>& values = subgraphs_[s].values;
-    values.fill = &fill_values;
-    values.fill_argument = &subgraph_handles_[s];
+  auto& subgraphs = slots_.subgraphs();
+  for (std::size_t s = 0; s < subgraphs.size(); ++s) {
+    host::HostArray<float>& values = subgraphs[s].values;
     if (!values_filled_[s]) {
       values.elements = nullptr;
       values.count = 0;
@@ -231,12 +200,8 @@ void StudyInstance::prepare_call(std::int32_t bar_count, std::int64_t* bar_datet
       values.count = bar_count_;
     }
   }
-  for (std::size_t s = 0; s < inputs_.size(); ++s) {
-    inputs_[s].list_entries = &take_list_entries;
-    inputs_[s].list_handle = &input_handles_[s];
-    refresh_selected_entry(static_cast<std::int32_t>(s));
-  }
-  record_.http_response = http_.response().c_str();
+  for (std::int32_t i = 0; i < kInputSlots; ++i) refresh_selected_entry(i);
+  r.http_response = http_.response().c_str();
 }
 
 void StudyInstance::fill_subgraph(std::int32_t index) {
@@ -246,7 +211,7 @@ void StudyInstance::fill_subgraph(std::int32_t index) {
   values_filled_[s] = true;
   // Growing keeps the values of earlier bars; new bars start at 0.
   values.resize(static_cast<std::size_t>(bar_count_), 0.0f);
-  host::HostArray<float>& array = subgraphs_[s].values;
+  host::HostArray<float>& array = slots_.subgraphs()[s].values;
   array.elements = values.empty() ? nullptr : values.data();
   array.count = static_cast<std::int32_t>(values.size());
 }
@@ -270,7 +235,7 @@ void StudyInstance::store_list_entries(std::int32_t index, const char* entries) 
 }
 
 void StudyInstance::refresh_selected_entry(std::int32_t index) {
-  host::InputSlot& slot = inputs_[static_cast<std::size_t>(index)];
+  host::InputSlot& slot = slots_.inputs()[static_cast<std::size_t>(index)];
   if (slot.kind != host::kKindCustomList) {
     slot.selected_entry_text = nullptr;
     return;

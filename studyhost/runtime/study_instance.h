@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/study_interface.h"
+#include "host/study_record.h"
 #include "studyhost/runtime/host_constants.h"
 #include "studyhost/runtime/http_slot.h"
 
@@ -28,8 +29,8 @@ class StudyInstance {
   std::int32_t id() const { return id_; }
   Host& host() { return host_; }
   const StudyLibrary& library() const { return library_; }
-  host::StudyInterface& record() { return record_; }
-  const host::StudyInterface& record() const { return record_; }
+  host::StudyInterface& record() { return slots_.record(); }
+  const host::StudyInterface& record() const { return slots_.record(); }
 
   // Inputs: index 0..kInputSlots-1 (std::out_of_range otherwise). The setters
   // keep the declared kind; setting a list input's value updates its selected
@@ -87,10 +88,6 @@ class StudyInstance {
   void fill_subgraph(std::int32_t index);
 
  private:
-  struct SlotHandle {
-    StudyInstance* instance;
-    std::int32_t index;
-  };
   static void fill_values(void* argument);
   static void take_list_entries(void* argument, const char* entries);
   void refresh_selected_entry(std::int32_t index);
@@ -100,11 +97,7 @@ class StudyInstance {
   Host& host_;
   const StudyLibrary& library_;
   std::int32_t id_;
-  host::StudyInterface record_{};
-  std::array<host::InputSlot, kInputSlots> inputs_{};
-  std::array<host::SubgraphSlot, kSubgraphSlots> subgraphs_{};
-  std::array<SlotHandle, kInputSlots> input_handles_{};
-  std::array<SlotHandle, kSubgraphSlots> subgraph_handles_{};
+  host::StudyRecord slots_;
   std::array<std::vector<std::string>, kInputSlots> list_entries_{};
   std::array<std::vector<float>, kSubgraphSlots> values_{};
   std::array<bool, kSubgraphSlots> values_filled_{};

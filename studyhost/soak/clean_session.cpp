@@ -7,9 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include "host/input_slot.h"
-#include "studyhost/app/dump_json.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/runtime/input_kinds.h"
+#include "studyhost/session/dump_json.h"
+#include "studyhost/session/input_assign.h"
 #include "studyhost/soak/soak_checks.h"
 
 namespace studyhost::soak {
@@ -128,7 +128,7 @@ DrivenInputs driven_inputs(const StudyInstance& study) {
 void type_inputs(StudyInstance& study, const DrivenInputs& driven, const TypedInputs& typed) {
   std::string error;
   if (driven.asset_class >= 0) {
-    app::assign_input(study, "Asset Class", typed.asset_class, error);
+    session::assign_input(study, "Asset Class", typed.asset_class, error);
   }
   if (driven.symbol >= 0) study.set_input_text(driven.symbol, typed.symbol);
   if (driven.key >= 0) study.set_input_text(driven.key, typed.key);
@@ -199,8 +199,8 @@ Comparison compare_with_clean(const Host& host, StudyInstance& soaked, Transport
   }
   result.clean_drawings = owned_by(reference, study.id(), true);
 
-  const json a = comparable(app::dump_study(host, soaked, false));
-  const json b = comparable(app::dump_study(reference, study, false));
+  const json a = comparable(session::dump_study(host, soaked, false));
+  const json b = comparable(session::dump_study(reference, study, false));
   for (const char* part : {"study", "bar_count", "inputs", "menu", "drawings", "subgraphs"}) {
     if (a.value(part, json()) == b.value(part, json())) continue;
     if (a[part].is_array() && b[part].is_array()) {

@@ -8,11 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "studyhost/process/child_process.h"
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/soak/soak.h"
 #include "studyhost/soak/soak_checks.h"
 #include "studyhost/soak/soak_run.h"
-#include "studyhost/validate/child_process.h"
-#include "studyhost/validate/heap_usage.h"
 
 namespace studyhost::soak {
 namespace {
@@ -161,7 +161,7 @@ bool from_json(const std::string& text, SoakReport& r) {
 }
 
 // Where the child stopped, for a failure line.
-std::string at_step(const validate::ChildOutcome& outcome) {
+std::string at_step(const process::ChildOutcome& outcome) {
   return "step " + std::to_string(outcome.last_step) + " (" +
          (outcome.last_what.empty() ? std::string("before the first step") : outcome.last_what) +
          ")";
@@ -169,7 +169,7 @@ std::string at_step(const validate::ChildOutcome& outcome) {
 
 // Checks the session's own output streams and fills in what a child that
 // did not finish could not tell.
-void judge_child(const validate::ChildOutcome& outcome, std::chrono::seconds watchdog,
+void judge_child(const process::ChildOutcome& outcome, std::chrono::seconds watchdog,
                  const SoakOptions& options, SoakReport& report) {
   const bool have_report = outcome.have_payload && from_json(outcome.payload, report);
   if (!have_report) {
@@ -184,7 +184,7 @@ void judge_child(const validate::ChildOutcome& outcome, std::chrono::seconds wat
                               std::to_string(watchdog.count()) + " s");
   } else if (outcome.signal != 0) {
     report.failures.push_back(at_step(outcome) + ": crash: the session's process died on signal " +
-                              validate::signal_name(outcome.signal));
+                              process::signal_name(outcome.signal));
   } else if (!have_report && outcome.exit_status != 0) {
     // A sanitizer ends the process with a status of its own on a fault.
     report.failures.push_back(at_step(outcome) +
@@ -194,7 +194,7 @@ void judge_child(const validate::ChildOutcome& outcome, std::chrono::seconds wat
     report.failures.push_back(at_step(outcome) + ": the session's process ended without a report");
   }
   if (!report.passed() || !have_report) {
-    for (const std::string& line : validate::last_lines(outcome.errors)) {
+    for (const std::string& line : process::last_lines(outcome.errors)) {
       report.notes.push_back("stderr: " + line);
     }
   }
@@ -278,10 +278,10 @@ std::string soak_key(std::size_t n) {
 SoakReport run_soak(const SoakOptions& options) {
   if (options.in_process) return SoakRun(options, nullptr).run();
   const std::chrono::seconds watchdog =
-      options.step_watchdog * (validate::sanitized_build() ? kSanitizerSlowdown : 1);
+      options.step_watchdog * (process::sanitized_build() ? kSanitizerSlowdown : 1);
   const auto started = std::chrono::steady_clock::now();
-  const validate::ChildOutcome outcome = validate::run_child(
-      [&](validate::ChildProgress& progress) {
+  const process::ChildOutcome outcome = process::run_child(
+      [&](process::ChildProgress& progress) {
         return to_json(SoakRun(options, &progress).run())
             .dump(-1, ' ', false, json::error_handler_t::replace);
       },

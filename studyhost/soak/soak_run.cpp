@@ -7,10 +7,10 @@
 #include <exception>
 #include <string>
 
-#include "studyhost/app/bars_csv.h"
-#include "studyhost/app/dump_json.h"
+#include "studyhost/process/heap_usage.h"
+#include "studyhost/session/bars_csv.h"
+#include "studyhost/session/dump_json.h"
 #include "studyhost/soak/soak_run_session.h"
-#include "studyhost/validate/heap_usage.h"
 
 namespace studyhost::soak {
 namespace {
@@ -29,7 +29,7 @@ std::string sent_form(const std::string& key) {
 
 }  // namespace
 
-SoakRun::SoakRun(const SoakOptions& options, validate::ChildProgress* progress)
+SoakRun::SoakRun(const SoakOptions& options, process::ChildProgress* progress)
     : options_(options), progress_(progress), s_(std::make_unique<Session>()) {}
 
 SoakRun::~SoakRun() = default;
@@ -48,7 +48,7 @@ bool SoakRun::set_up() {
   SoakReport& report = s_->report;
   std::string error;
   std::vector<Bar> bars;
-  if (!app::load_bars_csv(options_.bars, bars, error)) {
+  if (!session::load_bars_csv(options_.bars, bars, error)) {
     fail("the bars cannot be read", error);
     return false;
   }
@@ -163,7 +163,7 @@ void SoakRun::heal_and_compare() {
   check_memory();
   MemoryFigures& m = report.memory;
   m.final_resident = resident_bytes();
-  m.final_heap = validate::heap_in_use();
+  m.final_heap = process::heap_in_use();
   m.peak_resident = peak_resident_bytes();
 
   for (Soaked& s : s_->soaked) {
@@ -180,7 +180,7 @@ void SoakRun::heal_and_compare() {
     outcome.drawings = comparison.clean_drawings;
     if (!comparison.identical) fail("lost: differs from a clean session", comparison.difference);
     const std::string dump =
-        app::dump_study(*s_->host, *s.study, false)
+        session::dump_study(*s_->host, *s.study, false)
             .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     if (s_->secrets.shown_in(dump)) fail("the API key is shown in the dump", "");
     report.requests += outcome.requests;
@@ -238,7 +238,7 @@ SoakReport SoakRun::run() {
   s_->faulty.stop();
   s_->clean_service.stop();
   s_->libraries.clear();
-  if (validate::leaks_found()) {
+  if (process::leaks_found()) {
     fail("memory was left unreachable", "see the leak report on the error stream");
   }
   report.failures = s_->failures.lines();

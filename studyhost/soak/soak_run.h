@@ -10,16 +10,16 @@
 #include <random>
 #include <string>
 
+#include "studyhost/process/child_process.h"
 #include "studyhost/runtime/call_observer.h"
 #include "studyhost/soak/soak.h"
-#include "studyhost/validate/child_process.h"
 
 namespace studyhost::soak {
 
 class SoakRun {
  public:
   // `progress` (may be null) is told of every step, for the watchdog.
-  SoakRun(const SoakOptions& options, validate::ChildProgress* progress);
+  SoakRun(const SoakOptions& options, process::ChildProgress* progress);
   ~SoakRun();
   SoakRun(const SoakRun&) = delete;
   SoakRun& operator=(const SoakRun&) = delete;
@@ -48,7 +48,7 @@ class SoakRun {
   void heal_and_compare();
 
   const SoakOptions& options_;
-  validate::ChildProgress* progress_;
+  process::ChildProgress* progress_;
   std::unique_ptr<Session> s_;
 };
 

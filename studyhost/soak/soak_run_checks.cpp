@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/soak/soak_run_session.h"
-#include "studyhost/validate/heap_usage.h"
 
 namespace studyhost::soak {
 namespace {
@@ -134,7 +134,7 @@ std::size_t SoakRun::memory_now(bool& heap) const {
   // counted by capacity, of which the resident size holds only the pages
   // touched so far; and under a sanitizer freed memory waits in quarantine.
   heap = true;
-  return validate::heap_in_use();
+  return process::heap_in_use();
 }
 
 void SoakRun::check_memory() {
@@ -147,7 +147,7 @@ void SoakRun::check_memory() {
     s_->warm_measure = now;
     s_->warm_explained = explained;
     m.warm_resident = resident_bytes();
-    m.warm_heap = validate::heap_in_use();
+    m.warm_heap = process::heap_in_use();
     m.measured_heap = heap;
     return;
   }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "studyhost/validate/heap_usage.h"
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/validate/level_responses.h"
 #include "studyhost/validate/study_session.h"
 #include "studyhost/validate/test_case.h"
@@ -176,9 +176,9 @@ void check_repeated_lifecycles(const TestContext& context) {
     session.checker.check_now();
   };
   lifecycle();  // the first one fills caches the host and the library keep
-  const std::size_t before = heap_in_use();
+  const std::size_t before = process::heap_in_use();
   for (int i = 0; i < kLifecycleRounds; ++i) lifecycle();
-  const std::size_t after = heap_in_use();
+  const std::size_t after = process::heap_in_use();
   const std::size_t allowed = kLifecycleRounds * kBytesPerLifecycle + kHeapSlack;
   if (after > before + allowed) {
     context.fail("the heap grew by " + std::to_string(after - before) + " bytes over " +

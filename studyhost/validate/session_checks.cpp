@@ -10,7 +10,7 @@
 #include "host/drawing_record.h"
 #include "studyhost/runtime/host_constants.h"
 
-#include "studyhost/validate/heap_usage.h"
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/validate/level_responses.h"
 #include "studyhost/validate/study_session.h"
 #include "studyhost/validate/test_case.h"
@@ -365,10 +365,10 @@ void check_repeated_cycles(const TestContext& context) {
     };
     int n = 0;
     for (; n < kWarmupCycles; ++n) cycle(n);
-    const std::size_t heap_before = heap_in_use();
+    const std::size_t heap_before = process::heap_in_use();
     const std::size_t host_before = host_text_bytes(study);
     for (int i = 0; i < kMeasuredCycles && !session.checker.failed(); ++i, ++n) cycle(n);
-    const std::size_t heap_after = heap_in_use();
+    const std::size_t heap_after = process::heap_in_use();
     const std::size_t host_growth = host_text_bytes(study) - host_before;
     const std::size_t allowed = 2 * host_growth + kMeasuredCycles * kBytesPerCycle + kHeapSlack;
     if (heap_after > heap_before + allowed) {

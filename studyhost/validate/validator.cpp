@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "studyhost/validate/child_process.h"
-#include "studyhost/validate/heap_usage.h"
+#include "studyhost/process/heap_usage.h"
 #include "studyhost/validate/test_case.h"
+#include "studyhost/validate/test_in_child.h"
 #include "studyhost/validate/validate.h"
 
 namespace studyhost::validate {
@@ -35,14 +35,14 @@ TestResult run_test(const TestCase& test, const ValidateOptions& options, std::u
     TestContext context{options.library, seed, &result};
     test.run(context);
     // In a build with the leak sanitizer: what the study left unreachable.
-    if (!options.in_process && leaks_found()) {
+    if (!options.in_process && process::leaks_found()) {
       result.failures.push_back("memory was left unreachable (see the leak report)");
     }
     result.passed = result.failures.empty();
     return result;
   };
   // Sanitizers slow every test down several times; the watchdog allows for it.
-  const std::chrono::seconds watchdog = options.watchdog * (sanitized_build() ? 4 : 1);
+  const std::chrono::seconds watchdog = options.watchdog * (process::sanitized_build() ? 4 : 1);
   const auto start = std::chrono::steady_clock::now();
   TestResult result = options.in_process ? body() : run_in_child(body, blank, watchdog);
   result.name = test.name;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -67,6 +68,19 @@ TEST(DrawingRecord, ResetFreesTextsAndRestoresTheInitialState) {
   EXPECT_TRUE(host::is_unset_price(record.begin_price));
   EXPECT_EQ(std::memcmp(&record, &fresh, sizeof record), 0);
   EXPECT_STREQ(record.text.text, "");
+}
+
+TEST(DrawingRecord, AMovedRequestTakesItsTextsWithIt) {
+  host::DrawingRequest first;
+  host::assign(first.text, "UT1");
+  host::assign(first.font_face, "Ariel");
+  const char* text = first.text.text;
+  host::DrawingRequest second(std::move(first));
+  EXPECT_EQ(second.text.text, text);
+  EXPECT_STREQ(host::text_of(second.font_face), "Ariel");
+  // Each request frees only its own texts when it goes: no buffer twice.
+  EXPECT_TRUE(host::is_empty(first.text));
+  EXPECT_EQ(first.text.owns, 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -501,9 +502,48 @@ TEST(PlatformBridge, WhatCannotBeMappedIsLeftOutAndNamedOnceInTheLog) {
                            "out"}));
 }
 
+// Writes a note to the log, and gives input 0 a kind the platform build has
+// no setter for, so the bridge writes to the log after each call too. With a
+// log that throws, the note's operation must hold the exception and the
+// bridge's step after the call throws.
+void sets_a_date_input(host::StudyInterface& sc) noexcept {
+  if (sc.defaults_call != 0) return;
+  sc.add_log(&sc, "a note", 0);
+  host::set_double(host::element(sc.inputs, 0), host::kKindDate, 1.0);
+}
+
+void sets_a_date_in_platform(SCStudyInterfaceRef sc) {
+  qlx_platform::run_in_platform(sc, &sets_a_date_input);
+}
+
+void throwing_log(const char*, int) {
+  throw std::runtime_error("the log is full");
+}
+
+TEST(PlatformBridge, ACallThatThrowsLeavesNothingBehind) {
+  FakePlatform chart(TwoHosts::platform_bars());
+  // After the call the instance no longer reaches the platform.
+  Study& study = chart.add_study(&sets_a_date_in_platform);
+  study.sc.p_AddMessageToLog = &throwing_log;
+  chart.full_recalculation(study);
+  auto* bridge =
+      static_cast<qlx_platform::BridgedInstance*>(study.pointers.at(qlx_platform::kBridgeStateKey));
+  ASSERT_NE(bridge, nullptr);
+  host::set_list_entries(host::element(bridge->record().inputs, 0), "A;B");
+  EXPECT_EQ(study.inputs[0].standin_custom_strings, "");
+
+  // The last call frees the bridge's state however it ends (the leak checker
+  // sees it when not).
+  Study& last = chart.add_study(&sets_a_date_in_platform);
+  last.sc.p_AddMessageToLog = &throwing_log;
+  EXPECT_EQ(chart.remove_study(last).at(qlx_platform::kBridgeStateKey), nullptr);
+}
+
 TEST(PlatformBridge, StudyhostRefusesAPlatformDllThatClaimsItsVersion) {
   std::string error;
-  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH, &error);
+  // The test's platform DLL has a name of its own but the study's function.
+  auto library = studyhost::StudyLibrary::load(QLX_PLATFORM_PRICEMAP_64_PATH,
+                                               "scsf_qlx_pricemap_overlay", &error);
   ASSERT_NE(library, nullptr) << error;
   host::StudyInterface record;
   std::vector<unsigned char> before(sizeof record);

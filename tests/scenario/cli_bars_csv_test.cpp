@@ -5,15 +5,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "studyhost/app/bars_csv.h"
 #include "studyhost/runtime/value_text.h"
+#include "studyhost/session/bars_csv.h"
 
 namespace {
 
 using studyhost::Bar;
 using studyhost::parse_date_time;
-using studyhost::app::load_bars_csv;
-using studyhost::app::parse_bars_csv;
+using studyhost::session::load_bars_csv;
+using studyhost::session::parse_bars_csv;
 
 constexpr std::int64_t kDay = 86400000000LL;
 

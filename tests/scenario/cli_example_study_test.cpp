@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "built_targets.h"
-#include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
+#include "studyhost/session/bars_csv.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ TEST(ExampleStudy, WritesThePreviousDaysRangeFromTheRecordsDayOnAndSaysSo) {
   ASSERT_EQ(result.at("drawings").size(), 1u);
   std::vector<studyhost::Bar> bars;
   std::string error;
-  ASSERT_TRUE(studyhost::app::load_bars_csv(o.bars, bars, error)) << error;
+  ASSERT_TRUE(studyhost::session::load_bars_csv(o.bars, bars, error)) << error;
   // The last daily record is dated 2025-10-17: day 45947 since 1899-12-30.
   const std::int64_t record_day = 45947 * std::int64_t{86400000000};
   const json& high = result.at("subgraphs").at(0).at("values");

@@ -7,17 +7,17 @@
 #include <cstring>
 
 #include "host/study_interface.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/input_kinds.h"
 #include "studyhost/runtime/library_loader.h"
 #include "studyhost/runtime/scripted_transport.h"
+#include "studyhost/session/input_assign.h"
 
 namespace {
 
 using studyhost::input_value_text;
-using studyhost::app::assign_input;
-using studyhost::app::split_assignment;
+using studyhost::session::assign_input;
+using studyhost::session::split_assignment;
 
 // A study that declares one input of every kind a study can set from text.
 enum Slot : std::int32_t {
@@ -183,18 +183,18 @@ TEST_F(InputAssign, AnUnknownNameListsTheNamedInputs) {
 
 TEST_F(InputAssign, AnInputIsReachedByItsNumberAlsoWithoutAName) {
   std::int32_t number = -1;
-  ASSERT_TRUE(studyhost::app::input_number("12", number));
+  ASSERT_TRUE(studyhost::session::input_number("12", number));
   EXPECT_EQ(number, 12);
   for (const char* name : {"", "1a", "-1", "+2", "99999999999"}) {
-    EXPECT_FALSE(studyhost::app::input_number(name, number)) << name;
+    EXPECT_FALSE(studyhost::session::input_number(name, number)) << name;
   }
-  ASSERT_TRUE(studyhost::app::assign_input_number(study_, kUnnamed, "2", error_)) << error_;
+  ASSERT_TRUE(studyhost::session::assign_input_number(study_, kUnnamed, "2", error_)) << error_;
   EXPECT_EQ(host::stored_int(slot(kUnnamed)), 2);
-  ASSERT_TRUE(studyhost::app::assign_input_number(study_, kList, "Weekly", error_)) << error_;
+  ASSERT_TRUE(studyhost::session::assign_input_number(study_, kList, "Weekly", error_)) << error_;
   EXPECT_EQ(host::stored_int(slot(kList)), 1);
-  EXPECT_FALSE(studyhost::app::assign_input_number(study_, kUnnamed, "x", error_));
+  EXPECT_FALSE(studyhost::session::assign_input_number(study_, kUnnamed, "x", error_));
   EXPECT_EQ(error_, "input 12 (no name) takes a whole number such as 7, not \"x\"");
-  EXPECT_FALSE(studyhost::app::assign_input_number(study_, 11, "1", error_));
+  EXPECT_FALSE(studyhost::session::assign_input_number(study_, 11, "1", error_));
   EXPECT_EQ(
       error_,
       "no input number 11; the study's inputs are numbered: 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12");

@@ -13,13 +13,13 @@
 #include "built_targets.h"
 #include "host/drawing_record.h"
 #include "host/subgraph_slot.h"
-#include "studyhost/app/bars_csv.h"
-#include "studyhost/app/input_assign.h"
 #include "studyhost/app/service_connection.h"
 #include "studyhost/render/renderer.h"
 #include "studyhost/runtime/chart_picture.h"
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/library_loader.h"
+#include "studyhost/session/bars_csv.h"
+#include "studyhost/session/input_assign.h"
 
 namespace {
 
@@ -363,8 +363,8 @@ TEST_F(Render, ThePriceMapStudysLevelsShowInTheirColoursOnTheirRows) {
   SKIP_UNLESS_BUILT(scenario::kPriceMapStudy);
   std::vector<Bar> bars;
   std::string error;
-  ASSERT_TRUE(
-      studyhost::app::load_bars_csv(std::string(QLX_DATA_DIR) + "/bars/es_5min.csv", bars, error));
+  ASSERT_TRUE(studyhost::session::load_bars_csv(std::string(QLX_DATA_DIR) + "/bars/es_5min.csv",
+                                                bars, error));
   auto library = studyhost::StudyLibrary::load(scenario::kPriceMapStudy.path, &error);
   ASSERT_TRUE(library) << error;
   studyhost::app::ServiceConnection service;
@@ -376,7 +376,7 @@ TEST_F(Render, ThePriceMapStudysLevelsShowInTheirColoursOnTheirRows) {
     studyhost::StudyInstance& study = host.add_study(*library);
     for (const auto& [name, value] :
          {std::pair{"Asset Class", "Futures"}, {"Symbol", "ES"}, {"API Key", "k"}}) {
-      ASSERT_TRUE(studyhost::app::assign_input(study, name, value, error)) << error;
+      ASSERT_TRUE(studyhost::session::assign_input(study, name, value, error)) << error;
     }
     host.full_recalculation();
     ASSERT_TRUE(host.settle_downloads(std::chrono::seconds(30)));

@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "built_targets.h"
-#include "studyhost/app/bars_csv.h"
 #include "studyhost/app/commands.h"
+#include "studyhost/session/bars_csv.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::string read_text(const fs::path& path) {
 std::size_t sample_bar_count() {
   std::vector<studyhost::Bar> bars;
   std::string error;
-  EXPECT_TRUE(studyhost::app::load_bars_csv(kBars, bars, error)) << error;
+  EXPECT_TRUE(studyhost::session::load_bars_csv(kBars, bars, error)) << error;
   return bars.size();
 }
 

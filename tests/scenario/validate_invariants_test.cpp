@@ -10,8 +10,8 @@
 #include "host/drawing_record.h"
 #include "host/study_interface.h"
 #include "studyhost/runtime/library_loader.h"
-#include "studyhost/validate/child_process.h"
 #include "studyhost/validate/study_session.h"
+#include "studyhost/validate/test_in_child.h"
 
 namespace {
 

@@ -93,7 +93,7 @@ QLX_EXPORT const char* scdll_DLLName() {
   return "QLX Broken Study";
 }
 
-QLX_EXPORT void scsf_qlx_test_study(host::StudyInterface* sc) {
+QLX_EXPORT void scsf_qlx_validate_broken_study(host::StudyInterface* sc) {
   if (sc->defaults_call != 0) {
     declare(*sc);
     return;

@@ -21,7 +21,7 @@ QLX_EXPORT const char* scdll_DLLName() {
   return "QLX Leaky Study";
 }
 
-QLX_EXPORT void scsf_qlx_test_study(host::StudyInterface* sc) {
+QLX_EXPORT void scsf_qlx_validate_leaky_study(host::StudyInterface* sc) {
   if (sc->defaults_call != 0) {
     host::assign(sc->study_name, "QLX Leaky Study");
     sc->auto_loop = 0;

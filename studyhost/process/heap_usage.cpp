@@ -1,4 +1,4 @@
-#include "studyhost/validate/heap_usage.h"
+#include "studyhost/process/heap_usage.h"
 
 #include <malloc.h>
 
@@ -8,7 +8,7 @@ std::size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 int __lsan_do_recoverable_leak_check() __attribute__((weak));
 }
 
-namespace studyhost::validate {
+namespace studyhost::process {
 
 std::size_t heap_in_use() {
   if (__sanitizer_get_current_allocated_bytes != nullptr) {
@@ -27,4 +27,4 @@ bool leaks_found() {
   return __lsan_do_recoverable_leak_check() != 0;
 }
 
-}  // namespace studyhost::validate
+}  // namespace studyhost::process

@@ -8,7 +8,7 @@
 
 #include "studyhost/runtime/chart.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 // Parses the text of a bars file. On a bad row returns false, leaves `bars`
 // with the rows before it and sets `error` to "line N: reason".
@@ -17,4 +17,4 @@ bool parse_bars_csv(std::string_view text, std::vector<Bar>& bars, std::string& 
 // Reads and parses a bars file; errors start with the file's name.
 bool load_bars_csv(const std::string& path, std::vector<Bar>& bars, std::string& error);
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

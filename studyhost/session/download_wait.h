@@ -7,7 +7,7 @@
 
 #include "studyhost/runtime/host.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 // Runs the host's settle of downloads (publish, then the update that picks
 // each body up, repeated while studies chain requests). With `progress`, a
@@ -18,4 +18,4 @@ bool wait_for_downloads(Host& host, std::chrono::milliseconds timeout, std::ostr
 // Whether standard error is a terminal (the only place a progress line goes).
 bool stderr_is_terminal();
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -1,22 +1,28 @@
-#include "levelclient/request_cycle.h"
+#include "timeframe_structure/request_cycle.h"
 
 #include <string>
 
 #include "levelclient/level_request.h"
 #include "levelclient/status_text.h"
 
-namespace levelclient {
+namespace timeframe {
+
+using levelclient::kIdle;
+using levelclient::kPending;
+using levelclient::kRequestWanted;
+using levelclient::show_status;
+
 namespace {
 
 // Checks the inputs and starts the cycle with the first queued timeframe.
 std::int32_t start_cycle(host::StudyInterface& sc, RequestCycle& cycle, std::int32_t& status_id,
                          const QueryInputs& inputs) {
   if (inputs.api_key.empty()) {
-    show_status(sc, status_id, kMissingApiKey, true, true);
+    show_status(sc, status_id, levelclient::kMissingApiKey, true, true);
     return kIdle;
   }
   if (inputs.symbol.empty()) {
-    show_status(sc, status_id, kMissingSymbol, true, true);
+    show_status(sc, status_id, levelclient::kMissingSymbol, true, true);
     return kIdle;
   }
   // No timeframe enabled: nothing to fetch and nothing to report.
@@ -27,10 +33,11 @@ std::int32_t start_cycle(host::StudyInterface& sc, RequestCycle& cycle, std::int
 }  // namespace
 
 void restart_cycle(RequestCycle& cycle, std::int32_t& request_state, std::uint32_t enabled) {
-  want_download(request_state);
+  levelclient::want_download(request_state);
   cycle.queue.clear();
-  cycle.current_timeframe = kTimeframeNone;
-  for (std::int32_t code = kTimeframeSession; code <= kTimeframeYear; ++code) {
+  cycle.current_timeframe = levelclient::kTimeframeNone;
+  for (std::int32_t code = levelclient::kTimeframeSession; code <= levelclient::kTimeframeYear;
+       ++code) {
     if (enabled & (1u << (code - 1))) cycle.queue.push_back(code);
   }
 }
@@ -40,14 +47,14 @@ std::int32_t issue_request(host::StudyInterface& sc, RequestCycle& cycle, std::i
   if (cycle.queue.empty()) return kIdle;
   const std::int32_t code = cycle.queue.front();
   cycle.queue.pop_front();
-  const QueryValues values{inputs.asset_class, inputs.symbol, timeframe_query_text(code),
-                           inputs.api_key};
-  if (send_request(sc, values) != RequestOutcome::kAccepted) {
-    show_status(sc, status_id, kCouldNotRequest, true, true);
+  const levelclient::QueryValues values{inputs.asset_class, inputs.symbol,
+                                        levelclient::timeframe_query_text(code), inputs.api_key};
+  if (levelclient::send_request(sc, values) != levelclient::RequestOutcome::kAccepted) {
+    show_status(sc, status_id, levelclient::kCouldNotRequest, true, true);
     return kIdle;
   }
   cycle.current_timeframe = code;
-  show_status(sc, status_id, kDownloading, false, false);
+  show_status(sc, status_id, levelclient::kDownloading, false, false);
   return kPending;
 }
 
@@ -66,13 +73,14 @@ bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
 
   std::string outcome;
   const std::int32_t timeframe = cycle.current_timeframe;
-  const bool read = read_envelope(body, outcome, [&](const PeriodValues& values) {
-    if (store) store(timeframe, values);
-  });
+  const bool read =
+      levelclient::read_envelope(body, outcome, [&](const levelclient::PeriodValues& values) {
+        if (store) store(timeframe, values);
+      });
   if (!read) {
     // The service's message goes to the chart and the log; it must not
     // carry the key there.
-    const std::string shown = failed_read_status(outcome, inputs.api_key);
+    const std::string shown = levelclient::failed_read_status(outcome, inputs.api_key);
     show_status(sc, status_id, shown.c_str(), true, true);
     request_state = kIdle;
     return false;
@@ -80,10 +88,10 @@ bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
   if (!cycle.queue.empty()) {
     request_state = issue_request(sc, cycle, status_id, inputs);
   } else {
-    show_status(sc, status_id, kCycleDone, false, false);
+    show_status(sc, status_id, levelclient::kCycleDone, false, false);
     request_state = kIdle;
   }
   return true;
 }
 
-}  // namespace levelclient
+}  // namespace timeframe

@@ -8,7 +8,7 @@
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/study_instance.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 // A float as JSON: the shortest decimal that reads back as the same float, or
 // null when it is not finite (JSON has no NaN or infinity).
@@ -28,4 +28,4 @@ nlohmann::ordered_json dump_study(const Host& host, StudyInstance& instance, boo
 bool write_json_file(const std::string& path, const nlohmann::ordered_json& json,
                      std::string& error);
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -9,7 +9,7 @@
 
 #include "studyhost/runtime/study_instance.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 // Splits `NAME=VALUE` at the first '='; false when there is none or the name
 // is empty.
@@ -42,4 +42,4 @@ bool input_number_declared(const StudyInstance& instance, std::int32_t number, s
 bool assign_input_number(StudyInstance& instance, std::int32_t number, std::string_view value,
                          std::string& error);
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -11,7 +11,7 @@
 #include "host/study_interface.h"
 #include "levelclient/response_envelope.h"
 
-namespace levelclient {
+namespace timeframe {
 
 // Client data kept between calls in the study's timeframe data block.
 struct RequestCycle {
@@ -28,7 +28,7 @@ struct QueryInputs {
 };
 
 // Receives every dated element of a body, with the timeframe it was asked for.
-using PeriodStore = std::function<void(std::int32_t timeframe, const PeriodValues&)>;
+using PeriodStore = std::function<void(std::int32_t timeframe, const levelclient::PeriodValues&)>;
 
 // Starts a new cycle for the enabled timeframes (bit c - 1 set for timeframe
 // code c), in code order: the request is wanted unless a download is still
@@ -50,4 +50,4 @@ bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
                           std::int32_t& request_state, std::int32_t& status_id,
                           const QueryInputs& inputs, const PeriodStore& store);
 
-}  // namespace levelclient
+}  // namespace timeframe

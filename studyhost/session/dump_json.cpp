@@ -1,4 +1,4 @@
-#include "studyhost/app/dump_json.h"
+#include "studyhost/session/dump_json.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include "studyhost/runtime/library_loader.h"
 #include "studyhost/runtime/redact.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 namespace {
 
 using json = nlohmann::ordered_json;
@@ -175,4 +175,4 @@ bool write_json_file(const std::string& path, const json& value, std::string& er
   return true;
 }
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

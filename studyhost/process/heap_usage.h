@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace studyhost::validate {
+namespace studyhost::process {
 
 // Bytes in use on the heap now: the sanitizer allocator's count in sanitizer
 // builds, else the C library's.
@@ -19,4 +19,4 @@ bool sanitized_build();
 // found (its report goes to standard error). Always false elsewhere.
 bool leaks_found();
 
-}  // namespace studyhost::validate
+}  // namespace studyhost::process

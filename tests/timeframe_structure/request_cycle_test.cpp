@@ -4,14 +4,20 @@
 #include <utility>
 #include <vector>
 
-#include "fake_host.h"
 #include "levelclient/level_request.h"
-#include "levelclient/request_cycle.h"
 #include "levelclient/status_text.h"
+#include "tests/levelclient/fake_host.h"
+#include "timeframe_structure/request_cycle.h"
 
-namespace levelclient {
+namespace timeframe {
 namespace {
 
+using levelclient::build_url;
+using levelclient::kIdle;
+using levelclient::kPending;
+using levelclient::kStatusErrorColor;
+using levelclient::kStatusOkColor;
+using levelclient::PeriodValues;
 using levelclient_test::FakeHost;
 
 std::string body_dated(const char* date, const char* close) {
@@ -225,4 +231,4 @@ TEST(RequestCycle, RecalculationWhilePendingReadsTheBodyForNoTimeframeThenGoesOn
 }
 
 }  // namespace
-}  // namespace levelclient
+}  // namespace timeframe

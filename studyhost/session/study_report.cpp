@@ -1,10 +1,10 @@
-#include "studyhost/app/study_report.h"
+#include "studyhost/session/study_report.h"
 
 #include "host/study_interface.h"
 #include "studyhost/runtime/library_loader.h"
 #include "studyhost/runtime/redact.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 namespace {
 
 // Relative vertical values: the text is placed by relative coordinates.
@@ -40,4 +40,4 @@ void print_study_report(std::ostream& out, const Host& host, const StudyInstance
   for (const std::string& line : instance.log()) out << "    " << redact_text(line) << '\n';
 }
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

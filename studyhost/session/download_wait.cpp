@@ -1,4 +1,4 @@
-#include "studyhost/app/download_wait.h"
+#include "studyhost/session/download_wait.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 bool stderr_is_terminal() {
   return isatty(STDERR_FILENO) == 1;
@@ -42,4 +42,4 @@ bool wait_for_downloads(Host& host, std::chrono::milliseconds timeout, std::ostr
   return settled;
 }
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -8,7 +8,7 @@
 #include "studyhost/runtime/host.h"
 #include "studyhost/runtime/study_instance.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 
 // The text of the study's status drawing (the text placed by relative
 // coordinates), or empty when it shows none.
@@ -20,4 +20,4 @@ std::string study_display_name(const StudyInstance& instance);
 // The study's name, status text and message log lines, the API key hidden.
 void print_study_report(std::ostream& out, const Host& host, const StudyInstance& instance);
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -1,4 +1,4 @@
-#include "studyhost/app/bars_csv.h"
+#include "studyhost/session/bars_csv.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include "host/study_interface.h"
 #include "studyhost/runtime/value_text.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 namespace {
 
 std::string_view trim(std::string_view text) {
@@ -133,4 +133,4 @@ bool load_bars_csv(const std::string& path, std::vector<Bar>& bars, std::string&
   return true;
 }
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session

@@ -10,9 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "studyhost/validate/validate.h"
-
-namespace studyhost::validate {
+namespace studyhost::process {
 
 // What a child tells its parent while it works, through memory they share:
 // a step count that moves on with each step, and what the step is. The
@@ -50,10 +48,4 @@ std::vector<std::string> last_lines(const std::string& text);
 // A name for a signal: its number and what it means.
 std::string signal_name(int signal);
 
-// Runs one test in a child. A child that dies, exits without a result or
-// outlives `watchdog` gives a failed result naming what happened, with the
-// last lines the child wrote to its error stream.
-TestResult run_in_child(const std::function<TestResult()>& test, const TestResult& blank,
-                        std::chrono::seconds watchdog);
-
-}  // namespace studyhost::validate
+}  // namespace studyhost::process

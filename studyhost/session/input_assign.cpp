@@ -1,4 +1,4 @@
-#include "studyhost/app/input_assign.h"
+#include "studyhost/session/input_assign.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 #include "host/text_case.h"
 #include "studyhost/runtime/input_kinds.h"
 
-namespace studyhost::app {
+namespace studyhost::session {
 namespace {
 
 // Finds the declared input by its exact name, else by a unique match that
@@ -90,4 +90,4 @@ bool assign_input_number(StudyInstance& instance, std::int32_t number, std::stri
   return assign_declared(instance, number, value, error);
 }
 
-}  // namespace studyhost::app
+}  // namespace studyhost::session
