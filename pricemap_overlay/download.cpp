@@ -94,6 +94,14 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
 bool response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
   if (response == nullptr || response[0] == '\0') return false;
+  if (state.requested_inputs != current_map_inputs(sc)) {
+    // The body answers a request for inputs changed while it was on its way:
+    // shown, it would be another instrument's or period's map under these
+    // inputs. It is left unread, and the map the inputs now name is asked for.
+    request_state(sc) = levelclient::kRequestWanted;
+    request_step(sc, state);
+    return false;
+  }
   parse_price_map(state, sc, &sc.http_response);
   if (state.error_showing) {
     // Nothing of a failed read is shown: its drawings go with the redraw
