@@ -71,6 +71,15 @@ bool handle_request_cycle(host::StudyInterface& sc, RequestCycle& cycle,
   const char* body = sc.http_response;
   if (body == nullptr || body[0] == '\0') return false;
 
+  if (cycle.current_timeframe == levelclient::kTimeframeNone) {
+    // The body answers a request made before the last full recalculation,
+    // which cleared the records it would fill and rebuilt the queue: its
+    // outcome, a failure included, is not this cycle's. It is left unread and
+    // the rebuilt cycle starts, with the inputs it now has.
+    request_state = start_cycle(sc, cycle, status_id, inputs);
+    return false;
+  }
+
   std::string outcome;
   const std::int32_t timeframe = cycle.current_timeframe;
   const bool read =

@@ -213,21 +213,27 @@ TEST(RequestCycle, NextRequestRefusedAfterABodyWasReadStillCountsTheRead) {
   EXPECT_EQ(s.stored.size(), 1u);
 }
 
-TEST(RequestCycle, RecalculationWhilePendingReadsTheBodyForNoTimeframeThenGoesOn) {
-  Study s;
-  s.recalculate({1, 2});
-  s.call();
-  s.recalculate({1, 2});
-  EXPECT_EQ(s.request_state, kPending);
-  EXPECT_FALSE(s.call());
-  EXPECT_EQ(s.host.urls.size(), 1u);
+TEST(RequestCycle, RecalculationWhilePendingLeavesTheOldBodyUnreadThenGoesOn) {
+  for (const char* old_body :
+       {R"({"data":[{"Date":"2024-03-07","High":"2","Low":"1","Close":"5"}]})",
+        R"({"message":"Invalid API key"})"}) {
+    Study s;
+    s.recalculate({1, 2});
+    s.call();
+    s.recalculate({1, 2});
+    EXPECT_EQ(s.request_state, kPending);
+    EXPECT_FALSE(s.call());
+    EXPECT_EQ(s.host.urls.size(), 1u);
 
-  s.host.deliver(body_dated("2024-03-07", "5"));
-  EXPECT_TRUE(s.call());
-  ASSERT_EQ(s.stored.size(), 1u);
-  EXPECT_EQ(s.stored[0].first, 0);
-  EXPECT_EQ(s.cycle.current_timeframe, 1);
-  EXPECT_EQ(s.host.urls.size(), 2u);
+    // Neither its records nor its failure belong to the rebuilt cycle.
+    s.host.deliver(old_body);
+    EXPECT_FALSE(s.call());
+    EXPECT_TRUE(s.stored.empty());
+    EXPECT_EQ(s.status(), "Downloading...");
+    EXPECT_EQ(s.request_state, kPending);
+    EXPECT_EQ(s.cycle.current_timeframe, 1);
+    EXPECT_EQ(s.host.urls.size(), 2u);
+  }
 }
 
 }  // namespace
