@@ -73,6 +73,7 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
     case levelclient::RequestOutcome::kAccepted:
       state.requested_inputs = MapInputs{std::string(values.asset_class),
                                          std::string(values.symbol), std::string(values.timeframe)};
+      state.requested_api_key = api_key;
       request_state(sc) = levelclient::kPending;
       set_status(state, false, levelclient::kDownloading);
       show_state_status(sc, state, false);
@@ -94,10 +95,12 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
 bool response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
   if (response == nullptr || response[0] == '\0') return false;
-  if (state.requested_inputs != current_map_inputs(sc)) {
+  if (state.requested_inputs != current_map_inputs(sc) ||
+      state.requested_api_key != levelclient::request_text(input_at(sc, input::kApiKey))) {
     // The body answers a request for inputs changed while it was on its way:
     // shown, it would be another instrument's or period's map under these
-    // inputs. It is left unread, and the map the inputs now name is asked for.
+    // inputs, or the answer to another key. It is left unread, and the map
+    // the inputs now name is asked for.
     request_state(sc) = levelclient::kRequestWanted;
     request_step(sc, state);
     return false;

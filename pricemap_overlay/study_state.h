@@ -37,9 +37,12 @@ struct StudyState {
   DrawnLevelMap drawn;
   DisplaySettings settings;
   // What the records map was read for; none after a failed read, whose
-  // records may not be shown. And what the download in flight asks for.
+  // records may not be shown. And what the download in flight asks for, with
+  // the key it asks with: an answer to an earlier key (a refusal of a wrong
+  // one, say) says nothing about the key the inputs now hold.
   std::optional<MapInputs> map_inputs;
   MapInputs requested_inputs;
+  std::string requested_api_key;
 };
 
 // Persistent slots of the study instance.

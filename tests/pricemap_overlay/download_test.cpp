@@ -143,21 +143,28 @@ TEST(Download, FullRecalculationWhilePendingSendsNoSecondRequest) {
 // The Symbol changes while ES's map is on its way: ES's body must not be
 // shown as NQ's map; NQ's is asked for once ES's has come.
 TEST(Download, ABodyForInputsChangedOnItsWayIsNotShownAndTheNewInputsAreAskedFor) {
-  PriceMapSession s(bars_on_day(kDay20240315, 3));
-  s.answer_with(price_map_body({fixture_record("2024-03-15", 4000.0f)}));
-  s.transport.hold();
-  s.host->full_recalculation();
-  s.study->set_input_text(kInputSymbol, "NQ");
-  s.host->full_recalculation();
-  s.transport.release();
-  ASSERT_TRUE(s.host->settle_downloads(kSettleTimeout));
+  struct Change {
+    std::int32_t input;
+    const char* value;
+    const char* second_request;
+  };
+  for (const Change& c :
+       {Change{kInputSymbol, "NQ", "symbol=NQ&"}, Change{kInputApiKey, "key-2", "api_key=key-2"}}) {
+    PriceMapSession s(bars_on_day(kDay20240315, 3));
+    s.answer_with(price_map_body({fixture_record("2024-03-15", 4000.0f)}));
+    s.transport.hold();
+    s.host->full_recalculation();
+    s.study->set_input_text(c.input, c.value);
+    s.host->full_recalculation();
+    s.transport.release();
+    ASSERT_TRUE(s.host->settle_downloads(kSettleTimeout));
 
-  ASSERT_EQ(s.requests().size(), 2u);
-  EXPECT_NE(s.requests()[0].find("symbol=ES&"), std::string::npos);
-  EXPECT_NE(s.requests()[1].find("symbol=NQ&"), std::string::npos);
-  EXPECT_EQ(s.status_text(), "Price Map Date: 2024-03-15") << "NQ's map, read once it came";
-  EXPECT_EQ(s.log(), std::vector<std::string>{"Price Map Date: 2024-03-15"})
-      << "ES's body was neither read nor logged";
+    ASSERT_EQ(s.requests().size(), 2u) << c.value;
+    EXPECT_NE(s.requests()[0].find("symbol=ES&"), std::string::npos);
+    EXPECT_NE(s.requests()[1].find(c.second_request), std::string::npos);
+    EXPECT_EQ(s.log(), std::vector<std::string>{"Price Map Date: 2024-03-15"})
+        << "the first body was neither read nor logged";
+  }
 }
 
 // The status texts the chart holds for the study.
