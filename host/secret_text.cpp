@@ -96,7 +96,9 @@ void find_spans(std::string_view text, const Pattern& pattern, Reading reading, 
     if (pattern.folded[matched] == c) ++matched;
     if (matched == k) {
       spans.push_back(Span{begins[(units - k) % k], at});
-      matched = 0;
+      // A key whose end is also its start may stand again overlapping this
+      // one; its rest must not be left beside the mask.
+      matched = pattern.fallback[k - 1];
     }
   }
   if (end == TextEnd::kCut && matched > 0) {
