@@ -14,6 +14,9 @@ namespace host {
 // hold up a chart. A larger body ends the request as a failed transfer.
 inline constexpr std::size_t kMaxResponseBytes = 16u * 1024u * 1024u;
 inline constexpr const char* kResponseTooLarge = "response larger than 16 MiB";
+// A body that is empty, or whose text ends at once in a zero byte: a study
+// would take it for a download still on its way.
+inline constexpr const char* kEmptyResponse = "empty response";
 
 // What a failed transfer hands the study as its response text: short and not
 // JSON, so the study's request ends with a parse error instead of waiting

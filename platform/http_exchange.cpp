@@ -39,7 +39,7 @@ const char* HttpExchange::response(s_sc& sc) {
     const char* const body = sc.HTTPResponse.GetChars();
     const char* reason = nullptr;
     if (body[0] == '\0') {
-      reason = kEmptyBodyReason;
+      reason = host::kEmptyResponse;
     } else if (longer_than(body, host::kMaxResponseBytes)) {
       reason = host::kResponseTooLarge;
     }

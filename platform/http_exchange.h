@@ -16,9 +16,6 @@
 
 namespace qlx_platform {
 
-// Why a request that completed with an empty body failed.
-inline constexpr const char* kEmptyBodyReason = "empty response";
-
 class HttpExchange {
  public:
   // The platform accepted a request for `url`: `request_id` is what

@@ -108,6 +108,11 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
   const std::string url = std::move(transfer_->url);
   transfer_.reset();
 
+  // The study reads the body as a C text, and the platform hands it one that
+  // ends at the first zero byte: the body ends there in both hosts.
+  if (const std::size_t zero = result.body.find('\0'); zero != std::string::npos) {
+    result.body.resize(zero);
+  }
   std::string error;
   if (!result.ok) {
     error = result.error.empty() ? "transfer failed" : result.error;
@@ -116,12 +121,7 @@ bool HttpSlot::publish(std::vector<std::string>& log) {
   } else if (result.body.empty()) {
     // An empty text means "still downloading" to a study; publishing it would
     // leave the study waiting for ever.
-    // Said as the platform build says it, which cannot know the status.
-    error = "empty response";
-  } else if (result.body.find('\0') != std::string::npos) {
-    // No JSON text holds a raw zero byte, and a study reads the body as a C
-    // text: one that starts with it would look like a download still running.
-    error = "response holds a zero byte (HTTP " + std::to_string(result.status) + ")";
+    error = host::kEmptyResponse;
   }
   if (error.empty()) {
     response_ = std::move(result.body);

@@ -3,6 +3,7 @@
 // the host takes for failures.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -27,8 +28,8 @@
 namespace studyhost::soak {
 
 // Counts, by URL, the transfers the host will take for failures: no
-// complete response, or a body that is empty, holds a zero byte or is past
-// the cap.
+// complete response, or a body that is empty, starts with a zero byte or is
+// past the cap.
 class CountingTransport : public Transport {
  public:
   explicit CountingTransport(Transport& inner) : inner_(&inner) {}
@@ -38,9 +39,10 @@ class CountingTransport : public Transport {
 
   HttpResult fetch(const std::string& url) override {
     HttpResult result = inner_.load()->fetch(url);
-    const bool failed = !result.ok || result.body.empty() ||
-                        result.body.find('\0') != std::string::npos ||
-                        result.body.size() > kMaxResponseBytes;
+    // The host reads a body up to its first zero byte, as a study would.
+    const std::size_t text = result.body.find('\0');
+    const bool failed = !result.ok || text == 0 || result.body.empty() ||
+                        std::min(text, result.body.size()) > kMaxResponseBytes;
     if (failed) {
       std::lock_guard lock(mutex_);
       ++failures_[url];

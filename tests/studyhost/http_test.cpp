@@ -151,7 +151,7 @@ TEST(Http, FailedTransferLogsOneRedactedLineAndPublishesAShortErrorText) {
       {"nothing answers", [](auto&) {}},
       // A study reads the body as a C text and would see one that starts
       // with a zero byte as still downloading, for ever.
-      {"zero byte in the body",
+      {"zero byte at the start of the body",
        [](auto& t) { t.respond("https://", std::string("\0{\"data\":[]}", 12)); }},
   };
   for (const auto& c : cases) {
@@ -179,6 +179,24 @@ TEST(Http, FailedTransferLogsOneRedactedLineAndPublishesAShortErrorText) {
     EXPECT_FALSE(host::contains_secret(response, kKey)) << response;
     EXPECT_LT(response.size(), 200u);
   }
+}
+
+// The platform hands a study the body's text up to its first zero byte;
+// studyhost failed the whole transfer, a log line the platform never wrote.
+TEST(Http, ABodyEndsAtItsFirstZeroByteAsThePlatformHandsIt) {
+  Downloader downloader;
+  auto library = downloader.library();
+  studyhost::ScriptedTransport transport;
+  transport.respond("https://", std::string("{\"data\":[]}\0junk", 16));
+  studyhost::Host host(transport);
+  host.set_bars(daily_bars(2));
+  studyhost::StudyInstance& study = host.add_study(*library);
+  host.full_recalculation();
+  downloader.seen.clear();
+  EXPECT_TRUE(host.deliver_downloads(5s));
+  EXPECT_TRUE(study.log().empty());
+  ASSERT_FALSE(downloader.seen.empty());
+  EXPECT_EQ(downloader.seen[0], "{\"data\":[]}");
 }
 
 TEST(Http, ChainedRequestsSettleRoundByRound) {
