@@ -108,16 +108,19 @@ void Host::full_recalculation(StudyInstance& instance) {
   start_over(instance);
   host::StudyInterface& record = instance.record();
   const auto bar_count = static_cast<std::int32_t>(bars_.size());
-  record.first_bar_to_update = 0;
-  record.full_recalculation = 1;
+  // The flag and the first bar are set before every call: a study may write
+  // into its record, and what it wrote must not become the host's word.
   if (record.auto_loop != 0) {
     for (std::int32_t i = 0; i < bar_count; ++i) {
       record.current_index = i;
       record.first_bar_to_update = 0;
+      record.full_recalculation = 1;
       call_study(instance);
     }
   } else {
     record.current_index = bar_count > 0 ? bar_count - 1 : 0;
+    record.first_bar_to_update = 0;
+    record.full_recalculation = 1;
     call_study(instance);
   }
   record.full_recalculation = 0;
@@ -147,11 +150,13 @@ void Host::update(StudyInstance& instance, std::int32_t first_changed) {
     for (std::int32_t i = first_changed; i < bar_count; ++i) {
       record.current_index = i;
       record.first_bar_to_update = first_changed;
+      record.full_recalculation = 0;
       call_study(instance);
     }
   } else {
     record.current_index = bar_count > 0 ? bar_count - 1 : 0;
     record.first_bar_to_update = first_changed;
+    record.full_recalculation = 0;
     call_study(instance);
   }
 }

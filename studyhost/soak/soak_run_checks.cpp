@@ -46,10 +46,10 @@ void SoakRun::observe(const HostCall& call) {
   if (call.operation == "add_log") {
     ++soaked->study_lines;
   } else if (call.operation == "study_call") {
-    // A full recalculation starts with bar 0, or with the one call a study
-    // without per-bar calling gets from bar 0.
+    // A full recalculation, counted once: by the host's own flag (on a chart
+    // of one bar every update starts at bar 0 too), at its first call.
     const host::StudyInterface& r = soaked->study->record();
-    if (r.defaults_call == 0 && r.last_call == 0 && r.first_bar_to_update == 0 &&
+    if (r.defaults_call == 0 && r.last_call == 0 && r.full_recalculation != 0 &&
         (r.auto_loop == 0 || r.current_index == 0)) {
       ++soaked->full_recalculations;
     }
