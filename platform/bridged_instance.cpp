@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "host/bar_search.h"
 #include "platform/date_time.h"
 #include "platform/drawing_tool.h"
 #include "platform/host_operations.h"
@@ -199,21 +200,9 @@ void BridgedInstance::attach_bar_times(void* instance) {
 
 std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
   convert_bar_times();
-  const std::int32_t count = slots_.record().bar_datetimes.count;
-  if (count <= 0) return 0;
-  // A lower bound written out, so bars out of time order still give a bar
-  // of the chart.
-  std::int32_t low = 0;
-  std::int32_t high = count;
-  while (low < high) {
-    const std::int32_t middle = low + (high - low) / 2;
-    if (bar_times_[static_cast<std::size_t>(middle)] < date_time) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return low < count ? low : count - 1;
+  return host::first_bar_at_or_after(
+      slots_.record().bar_datetimes.count, date_time,
+      [this](std::int32_t index) { return bar_times_[static_cast<std::size_t>(index)]; });
 }
 
 void BridgedInstance::convert_bar_times() {

@@ -1,23 +1,15 @@
 #include "studyhost/runtime/bar_lookup.h"
 
+#include "host/bar_search.h"
+
 namespace studyhost {
 
 std::int32_t bar_index_at(const std::vector<Bar>& bars, std::int64_t datetime) {
-  if (bars.empty()) return 0;
-  // Lower bound written out so that bars out of time order still give an index
-  // inside the chart.
-  std::size_t low = 0;
-  std::size_t high = bars.size();
-  while (low < high) {
-    const std::size_t middle = low + (high - low) / 2;
-    if (bars[middle].datetime < datetime) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  if (low >= bars.size()) low = bars.size() - 1;
-  return static_cast<std::int32_t>(low);
+  // A chart holds fewer bars than an int32 counts (the host's bar count).
+  const auto count = static_cast<std::int32_t>(bars.size());
+  return host::first_bar_at_or_after(count, datetime, [&bars](std::int32_t index) {
+    return bars[static_cast<std::size_t>(index)].datetime;
+  });
 }
 
 }  // namespace studyhost
