@@ -1315,7 +1315,9 @@ void find_spans(std::string_view text, const Pattern& pattern, Reading reading, 
     if (pattern.folded[matched] == c) ++matched;
     if (matched == k) {
       spans.push_back(Span{begins[(units - k) % k], at});
-      matched = 0;
+      // A key whose end is also its start may stand again overlapping this
+      // one; its rest must not be left beside the mask.
+      matched = pattern.fallback[k - 1];
     }
   }
   if (end == TextEnd::kCut && matched > 0) {
@@ -1423,6 +1425,9 @@ namespace host {
 // hold up a chart. A larger body ends the request as a failed transfer.
 inline constexpr std::size_t kMaxResponseBytes = 16u * 1024u * 1024u;
 inline constexpr const char* kResponseTooLarge = "response larger than 16 MiB";
+// A body that is empty, or whose text ends at once in a zero byte: a study
+// would take it for a download still on its way.
+inline constexpr const char* kEmptyResponse = "empty response";
 
 // What a failed transfer hands the study as its response text: short and not
 // JSON, so the study's request ends with a parse error instead of waiting
@@ -1481,9 +1486,6 @@ std::string failed_transfer_response(std::string_view url, std::string_view reas
 
 
 namespace qlx_platform {
-
-// Why a request that completed with an empty body failed.
-inline constexpr const char* kEmptyBodyReason = "empty response";
 
 class HttpExchange {
  public:
@@ -1549,7 +1551,7 @@ const char* HttpExchange::response(s_sc& sc) {
     const char* const body = sc.HTTPResponse.GetChars();
     const char* reason = nullptr;
     if (body[0] == '\0') {
-      reason = kEmptyBodyReason;
+      reason = host::kEmptyResponse;
     } else if (longer_than(body, host::kMaxResponseBytes)) {
       reason = host::kResponseTooLarge;
     }
@@ -2372,6 +2374,36 @@ void install_operations(host::StudyInterface& record) {
 #include <cstring>
 #include <new>
 
+// ---- host/bar_search.h ----
+// Which bar of a chart a date-time falls on, as every host answers the
+// studies' bar lookup: studyhost from its bars, the platform bridge from the
+// chart's bar times.
+
+#include <cstdint>
+
+namespace host {
+
+// The first of `count` bars whose time, `time_of(index)`, is at or after
+// `date_time`; past the last bar, the last bar; no bars give 0. A lower bound
+// written out, so bars out of time order still give a bar of the chart.
+template <typename TimeOf>
+std::int32_t first_bar_at_or_after(std::int32_t count, std::int64_t date_time, TimeOf time_of) {
+  if (count <= 0) return 0;
+  std::int32_t low = 0;
+  std::int32_t high = count;
+  while (low < high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    if (time_of(middle) < date_time) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low < count ? low : count - 1;
+}
+
+}  // namespace host
+// ---- end of host/bar_search.h ----
 // ---- platform/scope_exit.h ----
 // Work that runs when the scope it guards is left, however it is left: what
 // the bridge must have done after a call even when the call threw.
@@ -2584,21 +2616,9 @@ void BridgedInstance::attach_bar_times(void* instance) {
 
 std::int32_t BridgedInstance::first_bar_at_or_after(std::int64_t date_time) {
   convert_bar_times();
-  const std::int32_t count = slots_.record().bar_datetimes.count;
-  if (count <= 0) return 0;
-  // A lower bound written out, so bars out of time order still give a bar
-  // of the chart.
-  std::int32_t low = 0;
-  std::int32_t high = count;
-  while (low < high) {
-    const std::int32_t middle = low + (high - low) / 2;
-    if (bar_times_[static_cast<std::size_t>(middle)] < date_time) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return low < count ? low : count - 1;
+  return host::first_bar_at_or_after(
+      slots_.record().bar_datetimes.count, date_time,
+      [this](std::int32_t index) { return bar_times_[static_cast<std::size_t>(index)]; });
 }
 
 void BridgedInstance::convert_bar_times() {
@@ -3062,9 +3082,12 @@ struct StudyState {
   DrawnLevelMap drawn;
   DisplaySettings settings;
   // What the records map was read for; none after a failed read, whose
-  // records may not be shown. And what the download in flight asks for.
+  // records may not be shown. And what the download in flight asks for, with
+  // the key it asks with: an answer to an earlier key (a refusal of a wrong
+  // one, say) says nothing about the key the inputs now hold.
   std::optional<MapInputs> map_inputs;
   MapInputs requested_inputs;
+  std::string requested_api_key;
 };
 
 // Persistent slots of the study instance.
@@ -29331,6 +29354,7 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
     case levelclient::RequestOutcome::kAccepted:
       state.requested_inputs = MapInputs{std::string(values.asset_class),
                                          std::string(values.symbol), std::string(values.timeframe)};
+      state.requested_api_key = api_key;
       request_state(sc) = levelclient::kPending;
       set_status(state, false, levelclient::kDownloading);
       show_state_status(sc, state, false);
@@ -29352,10 +29376,12 @@ void request_step(host::StudyInterface& sc, StudyState& state) {
 bool response_step(host::StudyInterface& sc, StudyState& state) {
   const char* const response = sc.http_response;
   if (response == nullptr || response[0] == '\0') return false;
-  if (state.requested_inputs != current_map_inputs(sc)) {
+  if (state.requested_inputs != current_map_inputs(sc) ||
+      state.requested_api_key != levelclient::request_text(input_at(sc, input::kApiKey))) {
     // The body answers a request for inputs changed while it was on its way:
     // shown, it would be another instrument's or period's map under these
-    // inputs. It is left unread, and the map the inputs now name is asked for.
+    // inputs, or the answer to another key. It is left unread, and the map
+    // the inputs now name is asked for.
     request_state(sc) = levelclient::kRequestWanted;
     request_step(sc, state);
     return false;
