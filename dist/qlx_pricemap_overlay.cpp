@@ -10,6 +10,7 @@ SCDLLName("QLX PRICEMAP OVERLAY")
 //
 // Made by python3 scripts/make-dist.py from the project's sources; edit those
 // instead, this file is made again from them.
+// JSON library: nlohmann/json 3.11.2
 
 // The platform builds with NOMINMAX undefined, so its headers define min and
 // max as macros, which would break the standard and JSON headers below.
