@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "host/drawing_record.h"
 #include "host/secret_text.h"
@@ -52,7 +53,7 @@ inline constexpr const char* kHttpErrorPrefix = host::kHttpErrorPrefix;
 inline constexpr const char* kHttpFailureLogPrefix = host::kHttpFailureLogPrefix;
 // The query parameter whose value never appears in a log, trace or error.
 inline constexpr const char* kSecretParameter = host::kKeyParameter;
-inline constexpr const char* kRedacted = "***";
+inline constexpr std::string_view kRedacted = host::kMaskedSecret;
 
 // Rounds of publish-then-update one settle of downloads runs at most, so a
 // study that requests again on every response cannot hold the host forever.

@@ -27,10 +27,6 @@ std::size_t text_value_end(std::string_view text, std::size_t value) {
 
 }  // namespace
 
-std::string redact_url(std::string_view url) {
-  return host::redact_url(url);
-}
-
 std::string redact_text(std::string_view text) {
   return host::redact_key_values(text, text_value_end);
 }

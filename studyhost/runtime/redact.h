@@ -4,12 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "host/secret_text.h"
+
 namespace studyhost {
 
-// A whole URL with the value of every api_key parameter replaced by ***. The
-// value ends at '&', '#' or the end of the URL, so every byte of it goes,
-// whatever it holds.
-std::string redact_url(std::string_view url);
+// A whole URL with the value of every api_key parameter replaced by ***, as
+// every host of the studies hides it.
+using host::redact_url;
 
 // Free text that may hold URLs (a log line, a trace argument, an error): the
 // value of every api_key parameter replaced by ***. A value ends where a URL
