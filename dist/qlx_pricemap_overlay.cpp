@@ -1515,6 +1515,8 @@ class HttpExchange {
 // ---- end of platform/http_exchange.h ----
 
 #include <cstddef>
+#include <string>
+#include <utility>
 
 
 namespace qlx_platform {
@@ -1548,7 +1550,6 @@ const char* HttpExchange::response(s_sc& sc) {
     const bool completed = sc.HTTPRequestID == request_id_ &&
                            (request_id_ != stale_id_ || sc.HTTPResponse.GetLength() > 0);
     if (!completed) return "";
-    pending_ = false;
     const char* const body = sc.HTTPResponse.GetChars();
     const char* reason = nullptr;
     if (body[0] == '\0') {
@@ -1557,9 +1558,17 @@ const char* HttpExchange::response(s_sc& sc) {
       reason = host::kResponseTooLarge;
     }
     if (reason != nullptr) {
+      // Both texts are made before the request counts as ended: without
+      // memory for them it stays pending and the next call tries again,
+      // instead of handing the study the body it must not read.
+      std::string response = host::failed_transfer_response(url_, reason);
+      const std::string line = host::failed_transfer_line(url_, reason);
+      failure_text_ = std::move(response);
       failed_ = true;
-      failure_text_ = host::failed_transfer_response(url_, reason);
-      sc.AddMessageToLog(host::failed_transfer_line(url_, reason).c_str(), 0);
+      pending_ = false;
+      sc.AddMessageToLog(line.c_str(), 0);
+    } else {
+      pending_ = false;
     }
   }
   return failed_ ? failure_text_.c_str() : sc.HTTPResponse.GetChars();
