@@ -1,5 +1,6 @@
 // A response body of the timeframe structure study, read for each timeframe
-// code (the first byte picks it, including "none" and codes outside 1 to 5):
+// code (the first byte picks it; "none" leaves it unread, codes outside 1 to
+// 5 are read):
 // the read ends in a definite request state, every stored record has a valid
 // date and finite prices, the API key never reaches the chart or the log, and
 // the per-bar pass writes only finite levels from what was stored.
@@ -67,6 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (body.empty() || body[0] == '\0') {
     qlxfuzz::check(!read && request_state == levelclient::kPending,
                    "an empty response ended the wait");
+    return 0;
+  }
+  if (timeframe == levelclient::kTimeframeNone) {
+    // The body of a request made before the last full recalculation is left
+    // unread; the rebuilt queue starts instead.
+    qlxfuzz::check(!read && stored == 0, "a body for no timeframe was read");
+    qlxfuzz::check(request_state != levelclient::kRequestWanted, "the rebuilt queue did not start");
     return 0;
   }
   if (read) {
