@@ -40,6 +40,17 @@ struct Downloader {
   }
 };
 
+// Two daily bars and the study added: its full recalculation asks for the
+// URL, and what it saw before the answer is forgotten.
+studyhost::StudyInstance& request_once(studyhost::Host& host, studyhost::StudyLibrary& library,
+                                       Downloader& downloader) {
+  host.set_bars(daily_bars(2));
+  studyhost::StudyInstance& study = host.add_study(library);
+  host.full_recalculation();
+  downloader.seen.clear();
+  return study;
+}
+
 // Waits until the transport has answered every fetch it was given.
 void wait_for_transport(studyhost::StudyInstance& study) {
   for (int i = 0; i < 1000 && !study.http().completed(); ++i) {
@@ -90,10 +101,7 @@ TEST(Http, HeldTransferPublishesNothingUntilItEnds) {
   transport.respond("https://", "body");
   transport.hold();
   studyhost::Host host(transport);
-  host.set_bars(daily_bars(2));
-  studyhost::StudyInstance& study = host.add_study(*library);
-  host.full_recalculation();
-  downloader.seen.clear();
+  studyhost::StudyInstance& study = request_once(host, *library, downloader);
   EXPECT_FALSE(host.deliver_downloads(20ms));
   EXPECT_TRUE(downloader.seen.empty());
   EXPECT_TRUE(host.downloads_pending());
@@ -161,10 +169,7 @@ TEST(Http, FailedTransferLogsOneRedactedLineAndPublishesAShortErrorText) {
     studyhost::ScriptedTransport transport;
     c.script(transport);
     studyhost::Host host(transport);
-    host.set_bars(daily_bars(2));
-    studyhost::StudyInstance& study = host.add_study(*library);
-    host.full_recalculation();
-    downloader.seen.clear();
+    studyhost::StudyInstance& study = request_once(host, *library, downloader);
     EXPECT_TRUE(host.deliver_downloads(5s));
     ASSERT_EQ(study.log().size(), 1u);
     const std::string& line = study.log()[0];
@@ -189,10 +194,7 @@ TEST(Http, ABodyEndsAtItsFirstZeroByteAsThePlatformHandsIt) {
   studyhost::ScriptedTransport transport;
   transport.respond("https://", std::string("{\"data\":[]}\0junk", 16));
   studyhost::Host host(transport);
-  host.set_bars(daily_bars(2));
-  studyhost::StudyInstance& study = host.add_study(*library);
-  host.full_recalculation();
-  downloader.seen.clear();
+  studyhost::StudyInstance& study = request_once(host, *library, downloader);
   EXPECT_TRUE(host.deliver_downloads(5s));
   EXPECT_TRUE(study.log().empty());
   ASSERT_FALSE(downloader.seen.empty());
